@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <QTableView>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TGridModel;
+class TGridDelegate;
+
+// What the owner may change for a painted cell; preset to the grid's own choice.
+struct TCellAttributes {
+  QColor Background;
+  bool Bold = false;
+};
+
+// A general-purpose table of single-byte, length-prefixed texts held by its owner. Row 0 is the
+// locked header row (Qt's horizontal header); data row r is model row r - 1. The grid holds no
+// text of its own: it asks the owner for each cell's storage and writes accepted edits back into
+// that storage. It knows nothing of what the texts mean.
+class TGrid : public QTableView {
+  Q_OBJECT
+
+ public:
+  // Storage of a cell's text: a pointer to its length byte, the characters right behind it
+  // (the layout of ShortString). nullptr: the cell is drawn empty and cannot store an edit.
+  using GetCellDataFn = std::function<unsigned char*(int row, int column)>;
+  using GetCellAttributesFn = std::function<void(int row, int column, TCellAttributes& attrs)>;
+  using EnteringRowFn = std::function<void(int row)>;
+  using BeginEditFn = std::function<void(int row, int column, bool& allow)>;
+  // Called while the editor still exists, before the grid stores the text. `text` is the
+  // editor's text in the single-byte encoding; a handler may replace it.
+  using EndEditFn = std::function<void(std::string& text, int row, int column, bool& allow)>;
+  // Single-byte text <-> display text. Default: Latin-1.
+  using DecodeFn = std::function<QString(const char* chars, int length)>;
+  using EncodeFn = std::function<std::string(const QString& text)>;
+
+  explicit TGrid(QWidget* parent = nullptr);
+  ~TGrid() override;
+
+  GetCellDataFn OnGetCellData;
+  GetCellAttributesFn OnGetCellAttributes;
+  EnteringRowFn OnEnteringRow;
+  BeginEditFn OnBeginEdit;
+  EndEditFn OnEndEdit;
+
+  void SetCodec(DecodeFn decode, EncodeFn encode);
+
+  // Headings, default widths in pixels and the editors' maximum lengths, one entry per column.
+  void SetColumns(const QStringList& headings, const std::vector<int>& widths,
+                  const std::vector<int>& maxLengths);
+  int ColumnWidth(int column) const;
+  void SetColumnWidth(int column, int width);
+
+  // Number of rows including the header row; at least 2.
+  void SetRowLimit(int rows);
+  int RowLimit() const;
+
+  // The active cell, in grid rows (1 = first data row); 0 when there is none.
+  int ActiveRow() const;
+  int ActiveColumn() const;
+  void SetActiveRow(int row);
+
+  void InvalidateRow(int row);  // repaint that row at the next paint
+  void RepaintNow();            // paint pending invalid areas at once
+  void SetRedraw(bool enabled);
+
+  bool IsEditing() const;
+  // Ends the edit in progress keeping its text: the end-edit handler runs, then the text is
+  // stored. Does nothing when no edit is in progress.
+  void FinishEdit();
+
+  // Starts editing the active cell as F2 would; `initial` is a typed character, if any.
+  void StartEdit(const QString& initial = QString());
+
+  static constexpr int RowHeight = 22;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+
+ private:
+  friend class TGridModel;
+  friend class TGridDelegate;
+
+  TGridModel* Model = nullptr;
+  TGridDelegate* Delegate = nullptr;
+  DecodeFn Decode;
+  EncodeFn Encode;
+  std::vector<int> MaxLengths;
+  int LastEnteredRow = -1;  // suppresses consecutive repeats of the row-entering notification
+};
