@@ -1,0 +1,32 @@
+#include "shell/application.h"
+
+#include <QFile>
+
+#include "tags/reporter.h"
+#include "window/messagebox.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName("Tunemark");
+  setOrganizationName("Weldrake");
+  // The tag layer reports a failed save through this; its text names the file's path.
+  SetTagReporter([](const std::string& message) {
+    MessageDlg(QFile::decodeName(QByteArray::fromStdString(message)), TMsgKind::Error,
+               TButtons::Ok());
+  });
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    ShowCaughtError(error);
+  } catch (...) {
+    ShowErrorBox("Unknown error");
+  }
+  return false;
+}
+
+void ShowCaughtError(const std::exception& error) {
+  // Messages carry file paths as native bytes.
+  ShowErrorBox(QFile::decodeName(QByteArray(error.what())));
+}

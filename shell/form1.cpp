@@ -1,0 +1,218 @@
+#include "shell/form1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "grid/grid.h"
+#include "scan/directorylistbox.h"
+#include "scan/harddrivecombobox.h"
+#include "scan/folderscan.h"
+#include "shell/about.h"
+#include "shell/displaysettings.h"
+#include "shell/formsettings.h"
+#include "shell/application.h"
+#include "shell/helpviewer.h"
+#include "shell/icon.h"
+#include "window/commentform.h"
+#include "window/legend.h"
+#include "window/tagtable.h"
+
+namespace {
+
+// The layout was drawn on a client area this wide; controls anchored to the right edge keep
+// their distance to it.
+constexpr int DesignClientWidth = 679;
+constexpr int Panel1Height = 33;
+constexpr int Panel1HeightWithFolders = 113;
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const QIcon& icon, QRect rect) {
+  auto* button = new QPushButton(icon, caption, parent);
+  button->setGeometry(rect);
+  return button;
+}
+
+}  // namespace
+
+TForm1::TForm1() {
+  setWindowTitle("Tunemark");
+  setWindowIcon(TunemarkIcon());
+  QFont font("Arial");
+  font.setPixelSize(12);
+  setFont(font);
+  setMinimumSize(MinWidth, MinHeight);
+  // Design geometry; the stored settings replace it. The minimum size wins over the width 668.
+  setGeometry(20, 20, 668, 253);
+  CreateControls();
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateControls() {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  Panel1 = new QWidget(this);
+  Panel1->setFixedHeight(Panel1Height);
+  EntireDrive = new QCheckBox("Scan entire drive", Panel1);
+  EntireDrive->setGeometry(8, 8, 114, 17);
+  EntireDrive->setChecked(true);
+  DriveCombo = new THardDriveComboBox(Panel1);
+  DriveCombo->setGeometry(145, 8, 145, 21);
+  DirectoryList = new TDirectoryListBox(Panel1);
+  DirectoryList->setGeometry(297, 8, 217, 100);
+  DirectoryList->hide();
+  DriveCombo->SetDirList(DirectoryList);
+  ScanSubdirectories = new QCheckBox("Scan subdirectories", Panel1);
+  ScanSubdirectories->setGeometry(8, 36, 129, 17);
+  ScanSubdirectories->setChecked(true);
+  ScanSubdirectories->hide();
+  HelpBtn = MakeButton(Panel1, "&Help", ButtonIcon(TButtonImage::Help),
+                       {518, 4, 75, 25});
+  AboutBtn = MakeButton(Panel1, "About ...", ButtonIcon(TButtonImage::About), {598, 4, 75, 25});
+  layout->addWidget(Panel1);
+
+  Panel2 = new QWidget(this);
+  auto* tableLayout = new QVBoxLayout(Panel2);
+  tableLayout->setContentsMargins(0, 0, 0, 0);
+  Table = new TGrid(Panel2);
+  tableLayout->addWidget(Table);
+  layout->addWidget(Panel2, 1);
+
+  Panel5 = new TLegend(this);
+  layout->addWidget(Panel5);
+
+  Panel3 = new QWidget(this);
+  Panel3->setFixedHeight(30);
+  FileName = new QLabel(Panel3);
+  FileName->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  FileName->setGeometry(2, 6, 434, 18);
+  FileName->setFocusPolicy(Qt::NoFocus);
+  Panel4 = new QWidget(Panel3);
+  Panel4->setGeometry(DesignClientWidth - 243, 0, 243, 30);
+  ScanBtn = MakeButton(Panel4, "Scan", ButtonIcon(TButtonImage::Scan), {5, 2, 75, 23});
+  SaveBtn = MakeButton(Panel4, "Save", ButtonIcon(TButtonImage::Save),
+                       {84, 2, 75, 23});
+  CloseBtn = MakeButton(Panel4, "Close", ButtonIcon(TButtonImage::Close),
+                        {163, 2, 75, 23});
+  layout->addWidget(Panel3);
+
+  setTabOrder(DriveCombo, EntireDrive);
+  setTabOrder(EntireDrive, DirectoryList);
+  setTabOrder(DirectoryList, ScanSubdirectories);
+  setTabOrder(ScanSubdirectories, AboutBtn);
+  setTabOrder(AboutBtn, HelpBtn);
+  setTabOrder(HelpBtn, Table);
+  setTabOrder(Table, ScanBtn);
+  setTabOrder(ScanBtn, SaveBtn);
+  setTabOrder(SaveBtn, CloseBtn);
+
+  connect(EntireDrive, &QCheckBox::toggled, this, [this] { EntireDriveClick(); });
+  connect(ScanBtn, &QPushButton::clicked, this, [this] { ScanBtnClick(); });
+  connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
+  connect(CloseBtn, &QPushButton::clicked, this, [this] { CloseBtnClick(); });
+  connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
+  connect(AboutBtn, &QPushButton::clicked, this, [this] { AboutBtnClick(); });
+}
+
+void TForm1::FormCreate() {
+  // The row store starts with 50 empty entries, no rows, nothing shown and nothing changed.
+  FHelpFile = QCoreApplication::applicationDirPath() + "/TUNEMARKHELP.HLP";
+  CommentForm = new TCommentForm(this);
+  TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm,
+                                         [this](const QString& text) { FileName->setText(text); });
+  FolderScan = std::make_unique<TFolderScan>(
+      Store, *Table, [this](const QString& text) { FileName->setText(text); },
+      [this] { return FileName->text(); });
+  FolderScan->BeforeScan = [this] { return TagTable->AskToSave(); };
+  HelpViewer = std::make_unique<THelpViewer>();
+  try {
+    ReadSettings();
+  } catch (const std::exception& error) {
+    ShowCaughtError(error);
+  }
+  EntireDriveClick();
+}
+
+void TForm1::FormDestroy() {
+  if (Destroyed) return;
+  Destroyed = true;
+  hide();
+  try {
+    WriteSettings();
+  } catch (const std::exception& error) {
+    ShowCaughtError(error);
+  }
+  for (auto& tag : Store.Tags) tag.reset();
+  Store.Tags.clear();
+  Store.Rows.clear();
+  Store.RowCount = 0;
+  HelpViewer->Quit(FHelpFile);
+}
+
+void TForm1::EntireDriveClick() {
+  const bool folders = !EntireDrive->isChecked();
+  DirectoryList->setVisible(folders);
+  ScanSubdirectories->setVisible(DirectoryList->isVisibleTo(Panel1));
+  Panel1->setFixedHeight(folders ? Panel1HeightWithFolders : Panel1Height);
+}
+
+void TForm1::ScanBtnClick() {
+  // An entire drive is always scanned with its subfolders, whatever the hidden box says.
+  if (EntireDrive->isChecked())
+    FolderScan->Scan(DriveCombo->Drive(), TScanScope::EntireDrive);
+  else
+    FolderScan->Scan(DirectoryList->HighlightedPath(), ScanSubdirectories->isChecked()
+                                                           ? TScanScope::FolderTree
+                                                           : TScanScope::Folder);
+}
+
+void TForm1::SaveBtnClick() { TagTable->SaveBtnClick(); }
+
+void TForm1::CloseBtnClick() { close(); }
+
+bool TForm1::FormCloseQuery() { return TagTable->AskToSave(); }
+
+void TForm1::HelpBtnClick() { HelpViewer->ShowTopic(FHelpFile, 1); }
+
+void TForm1::AboutBtnClick() {
+  if (About) About->exec();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FolderScan->Stop();
+  event->accept();
+  QCoreApplication::quit();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlaceAnchoredControls();
+}
+
+void TForm1::PlaceAnchoredControls() {
+  const int extra = width() - DesignClientWidth;
+  HelpBtn->move(518 + extra, 4);
+  AboutBtn->move(598 + extra, 4);
+  FileName->resize(434 + extra, 18);
+  Panel4->move(DesignClientWidth - 243 + extra, 0);
+}
+
+void TForm1::ReadSettings() {
+  TFormSettings target(*this);
+  ReadDisplaySettings(target);
+}
+
+void TForm1::WriteSettings() {
+  const TFormSettings target(*this);
+  WriteDisplaySettings(target);
+}

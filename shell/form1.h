@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "window/rowstore.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QFrame;
+class TGrid;
+class TDriveComboBox;
+class THardDriveComboBox;
+class TDirectoryListBox;
+class TCommentForm;
+class TLegend;
+class TTagTable;
+class TFolderScan;
+class THelpViewer;
+class TAbout;
+
+// The main window: the scan controls, the table, the colour legend, the status line and the
+// Scan, Save and Close buttons. It owns the row store; scanning, editing and saving live in
+// their own units and the handlers here only pass the user's actions on.
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int MinWidth = 687;
+  static constexpr int MinHeight = 206;
+
+  TForm1();
+  ~TForm1() override;
+
+  // Shutdown after the event loop ended: hide, store the settings, free every tag object.
+  void FormDestroy();
+
+  // Controls, named as in the layout.
+  QWidget* Panel1 = nullptr;
+  QCheckBox* EntireDrive = nullptr;
+  THardDriveComboBox* DriveCombo = nullptr;
+  TDirectoryListBox* DirectoryList = nullptr;
+  QCheckBox* ScanSubdirectories = nullptr;
+  QPushButton* HelpBtn = nullptr;
+  QPushButton* AboutBtn = nullptr;
+  QWidget* Panel2 = nullptr;
+  TGrid* Table = nullptr;
+  TLegend* Panel5 = nullptr;
+  QWidget* Panel3 = nullptr;
+  QLabel* FileName = nullptr;
+  QWidget* Panel4 = nullptr;
+  QPushButton* ScanBtn = nullptr;
+  QPushButton* SaveBtn = nullptr;
+  QPushButton* CloseBtn = nullptr;
+
+  TRowStore Store;
+  TCommentForm* CommentForm = nullptr;  // owned by this window, created hidden
+  TAbout* About = nullptr;              // set by the entry after the window exists
+
+  TTagTable& Tags() { return *TagTable; }
+  TFolderScan& Scanner() { return *FolderScan; }
+  const QString& HelpFile() const { return FHelpFile; }
+
+  // Handlers.
+  void EntireDriveClick();
+  void ScanBtnClick();
+  void SaveBtnClick();
+  void CloseBtnClick();
+  bool FormCloseQuery();
+  void HelpBtnClick();
+  void AboutBtnClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void CreateControls();
+  void FormCreate();
+  void PlaceAnchoredControls();
+  void ReadSettings();
+  void WriteSettings();
+
+  QString FHelpFile;
+  std::unique_ptr<TTagTable> TagTable;
+  std::unique_ptr<TFolderScan> FolderScan;
+  std::unique_ptr<THelpViewer> HelpViewer;
+  bool Destroyed = false;
+};
