@@ -41,7 +41,7 @@ for _ in $(seq 50); do
 done
 [ -n "$box" ] || { echo "no Information box after Save"; screenshot edit_save_nobox; exit 1; }
 screenshot edit_save_box
-xdotool key --window "$box" Return
+xdotool key Return
 sleep 0.5
 press_close
 expect_exit_zero
