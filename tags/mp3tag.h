@@ -7,6 +7,9 @@
 
 #include "id3v2.h"
 
+class TByteSource;
+class TPosixFile;
+
 // The tag of one MP3 file, hiding whether it is held as ID3v2 or as the ID3v1 block at the end
 // of the file. A file with an ID3v2 tag is always handled through it; otherwise the 128-byte
 // block is used, and a file with neither gets a block as soon as a field is set.
@@ -18,8 +21,9 @@ class TMP3Tag {
   // cannot be opened for reading with sharing denied.
   void ReadTag(const std::string& path);
 
-  // Writes the tag back if Modified. An ID3v1 block whose file cannot be opened throws
-  // TFileOpenError; a failed ID3v2 rewrite is reported through the tag reporter instead.
+  // Writes the tag back if Modified. An ID3v1 block whose file cannot be opened or written
+  // throws TFileOpenError (Modified stays true, no partial block stays behind); a failed ID3v2
+  // rewrite is reported through the tag reporter instead.
   void WriteTag();
 
   bool HasTag() const;
@@ -50,6 +54,11 @@ class TMP3Tag {
   const std::string& FullPath() const { return FFullPath; }
 
  private:
+  void LoadBlock(TPosixFile& file, TByteSource& source);
+  void StoreBlock();
+  // The field setters: SetField only when the text differs from the current value.
+  void SetChanged(std::uint8_t offset, std::uint8_t width, const std::string& text);
+
   std::array<std::uint8_t, 128> Block{};
   bool FHasTitle = false;
   bool FModified = false;

@@ -1,0 +1,189 @@
+#include "tags/mp3tag.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
+#include "tags/bytesource.h"
+#include "tags/fileerror.h"
+#include "tags/id3v1block.h"
+#include "tags/id3v2parse.h"
+#include "tags/posixfile.h"
+#include "tags/reporter.h"
+#include "tags/texttrim.h"
+
+namespace {
+
+// Field values cross the interface as short strings.
+constexpr std::size_t MaxText = 255;
+
+const std::string& Version2Field(const TID3v2& tag, std::uint8_t offset) {
+  switch (offset) {
+    case TitleOffset:
+      return tag.Title();
+    case ArtistOffset:
+      return tag.Artist();
+    case AlbumOffset:
+      return tag.Album();
+    case YearOffset:
+      return tag.Year();
+    default:
+      return tag.Comment();
+  }
+}
+
+void SetVersion2Field(TID3v2& tag, std::uint8_t offset, const std::string& text) {
+  switch (offset) {
+    case TitleOffset:
+      tag.SetTitle(text);
+      break;
+    case ArtistOffset:
+      tag.SetArtist(text);
+      break;
+    case AlbumOffset:
+      tag.SetAlbum(text);
+      break;
+    case YearOffset:
+      tag.SetYear(text);
+      break;
+    default:
+      tag.SetComment(text);
+      break;
+  }
+}
+
+constexpr std::int64_t BlockSize = std::tuple_size_v<TID3v1Block>;
+
+}  // namespace
+
+void TMP3Tag::ReadTag(const std::string& path) {
+  // One open serves the header, the frame walk and the block; only the block denies sharing.
+  std::optional<TPosixFile> file;
+  try {
+    file.emplace(path, TFileAccess::Read);
+  } catch (const TFileOpenError&) {
+    Version2Tag.reset();
+    throw;
+  }
+  if (!Version2Tag) Version2Tag = std::make_unique<TID3v2>();
+  TFileSource source(*file);
+  ParseID3v2(source, *Version2Tag);
+  Block = {};
+  EndsInBlock = false;
+  if (!Version2Tag->Exists()) {
+    Version2Tag.reset();
+    LoadBlock(*file, source);
+  }
+  FFullPath = path;
+  FModified = false;
+  FHasTitle = HasTag() && !GetTitle().empty();
+}
+
+void TMP3Tag::LoadBlock(TPosixFile& file, TByteSource& source) {
+  file.DenySharing();
+  const std::int64_t size = file.SizeAtOpen();
+  if (size < BlockSize) return;
+  TID3v1Block read{};
+  if (source.ReadAt(size - BlockSize, read.data(), read.size()) != read.size()) {
+    throw TFileOpenError(file.Path(), "Its last 128 bytes could not be read.");
+  }
+  if (!HasBlockMarker(read)) return;
+  Block = read;
+  EndsInBlock = true;
+}
+
+void TMP3Tag::StoreBlock() {
+  TPosixFile file(FFullPath, TFileAccess::ReadWrite);
+  file.DenySharing();
+  const std::int64_t size = file.SizeAtOpen();
+  // Overwrite only a block that is still there: a file changed since it was read gets its
+  // block appended, so audio is never overwritten.
+  bool overwrite = false;
+  if (EndsInBlock && size >= BlockSize) {
+    TID3v1Block last{};
+    overwrite = file.ReadAt(size - BlockSize, last.data(), last.size()) == BlockSize &&
+                HasBlockMarker(last);
+  }
+  if (!overwrite) WriteBlockMarker(Block);
+  const std::int64_t at = overwrite ? size - BlockSize : size;
+  if (!file.WriteAt(at, Block.data(), Block.size())) {
+    const int error = errno;
+    // No partial block stays behind an append.
+    if (!overwrite) {
+      [[maybe_unused]] const int restored = ::ftruncate(file.Fd(), size);
+    }
+    throw TFileOpenError(FFullPath, ErrnoText(error));
+  }
+  EndsInBlock = true;
+}
+
+void TMP3Tag::WriteTag() {
+  if (!FModified) return;
+  if (Version2Tag) {
+    if (Version2Tag->WriteToFile(FFullPath)) {
+      FModified = false;
+    } else {
+      ReportTagMessage(("Could not save the file " + FFullPath).substr(0, MaxText));
+    }
+    return;
+  }
+  StoreBlock();
+  FModified = false;
+}
+
+bool TMP3Tag::HasTag() const { return Version2Tag || HasBlockMarker(Block); }
+
+void TMP3Tag::ConvertToVersion2() {
+  if (Version2Tag) return;
+  const std::string title = GetTitle();
+  const std::string artist = GetArtist();
+  const std::string album = GetAlbum();
+  const std::string year = GetYear();
+  const std::string comment = GetComment();
+  Version2Tag = std::make_unique<TID3v2>();
+  SetTitle(title);
+  SetArtist(artist);
+  SetAlbum(album);
+  SetYear(year);
+  SetComment(comment);
+}
+
+std::string TMP3Tag::GetField(std::uint8_t offset, std::uint8_t width) {
+  if (Version2Tag) {
+    return TrimTrailingSpaces(
+        std::string_view(Version2Field(*Version2Tag, offset)).substr(0, MaxText));
+  }
+  return ReadBlockField(Block, offset, width);
+}
+
+void TMP3Tag::SetField(std::uint8_t offset, std::uint8_t width, const std::string& text) {
+  const std::string value = text.substr(0, MaxText);
+  if (Version2Tag) {
+    SetVersion2Field(*Version2Tag, offset, value);
+  } else {
+    WriteBlockField(Block, offset, width, value);
+  }
+  FHasTitle = HasTag() && !GetTitle().empty();
+  FModified = true;
+}
+
+void TMP3Tag::SetTagMarker() { WriteBlockMarker(Block); }
+
+void TMP3Tag::SetChanged(std::uint8_t offset, std::uint8_t width, const std::string& text) {
+  // Only a text that differs, byte for byte, from the value as read reaches the tag.
+  if (text != GetField(offset, width)) SetField(offset, width, text);
+}
+
+std::string TMP3Tag::GetTitle() { return GetField(TitleOffset, TextWidth); }
+std::string TMP3Tag::GetArtist() { return GetField(ArtistOffset, TextWidth); }
+std::string TMP3Tag::GetAlbum() { return GetField(AlbumOffset, TextWidth); }
+std::string TMP3Tag::GetYear() { return GetField(YearOffset, YearWidth).substr(0, YearWidth); }
+std::string TMP3Tag::GetComment() { return GetField(CommentOffset, TextWidth); }
+
+void TMP3Tag::SetTitle(const std::string& text) { SetChanged(TitleOffset, TextWidth, text); }
+void TMP3Tag::SetArtist(const std::string& text) { SetChanged(ArtistOffset, TextWidth, text); }
+void TMP3Tag::SetAlbum(const std::string& text) { SetChanged(AlbumOffset, TextWidth, text); }
+void TMP3Tag::SetYear(const std::string& text) { SetChanged(YearOffset, YearWidth, text); }
+void TMP3Tag::SetComment(const std::string& text) { SetChanged(CommentOffset, TextWidth, text); }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The two trims of the tag layer. Characters 0x00 to 0x20 count as blanks for Trim and
+// TrimRightBlanks; TrimTrailingSpaces removes only the byte 0x20 at the end.
+std::string Trim(std::string_view text);
+std::string TrimRightBlanks(std::string_view text);
+std::string TrimTrailingSpaces(std::string_view text);

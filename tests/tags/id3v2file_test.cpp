@@ -1,0 +1,153 @@
+// TID3v2 on files: reading, and the rewrite through "<name>~".
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tagbytes.h"
+#include "tags/id3v2.h"
+#include "tests/common/tempdir.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+class ID3v2File : public testing::Test {
+ protected:
+  std::string Song(const std::string& bytes) {
+    WriteFileBytes(FPath, bytes);
+    return FPath;
+  }
+  TID3v2 TitleTag(const std::string& title) {
+    TID3v2 tag;
+    tag.SetTitle(title);
+    return tag;
+  }
+
+  TTempDir Dir;
+  std::string FPath = Dir / "song.mp3";
+};
+
+TEST_F(ID3v2File, ReadFromFileFailsOnlyWithoutTenBytes) {
+  TID3v2 tag;
+  tag.SetTitle("stale");
+  EXPECT_FALSE(tag.ReadFromFile(Dir / "missing.mp3"));
+  EXPECT_EQ(tag.Title(), "");
+  EXPECT_FALSE(tag.ReadFromFile(Song("ID3\x03\x00"s)));
+  EXPECT_FALSE(tag.Exists());
+  EXPECT_TRUE(tag.ReadFromFile(Song(Audio(10))));
+  EXPECT_FALSE(tag.Exists());
+  EXPECT_TRUE(tag.ReadFromFile(Song(Tag(Frame("TIT2", "\0Abc"s)) + Audio(50))));
+  EXPECT_TRUE(tag.Exists());
+  EXPECT_EQ(tag.Title(), "Abc");
+}
+
+TEST_F(ID3v2File, ReadSkipsLargeBodiesWherePicturesSit) {
+  // A picture bigger than any read window lies between the text frames.
+  const std::string frames =
+      Frame("TIT2", "\0Before"s) + Frame("APIC", Audio(300000)) + Frame("TPE1", "\0After"s);
+  TID3v2 tag;
+  ASSERT_TRUE(tag.ReadFromFile(Song(Tag(frames, 2048) + Audio(4000))));
+  EXPECT_EQ(tag.Title(), "Before");
+  EXPECT_EQ(tag.Artist(), "After");
+}
+
+TEST_F(ID3v2File, WriteReplacesTheOldTagByItsDeclaredLength) {
+  const std::string audio = Audio(5000) + Block("v1", "", "", "", "", 9);
+  struct TCase {
+    const char* Name;
+    std::string Old;   // what stands before the audio
+    std::string Kept;  // what of it stays behind the new tag
+  } cases[] = {
+      {"no tag", "", ""},
+      {"version 2.3 with padding", Tag(Frame("TIT2", "\0Old"s) + Frame("APIC", "p"), 500), ""},
+      {"version 2.4 with footer", TagHeader(4, 20) + std::string(20, 'x') + "3DI\x04" + "footer",
+       "3DI\x04"
+       "footer"},
+      {"length beyond the file", TagHeader(3, 0x0FFFFFFF) + "TIT2",
+       TagHeader(3, 0x0FFFFFFF) + "TIT2"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Song(c.Old + audio);
+    ASSERT_TRUE(TitleTag("New").WriteToFile(FPath));
+    EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0New"s)) + c.Kept + audio);
+  }
+}
+
+TEST_F(ID3v2File, FileOfOnlyATagBecomesExactlyTheNewTag) {
+  Song(Tag(Frame("TIT2", "\0Old title"s)));
+  ASSERT_TRUE(TitleTag("N").WriteToFile(FPath));
+  EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0N"s)));
+  TID3v2 back;
+  ASSERT_TRUE(back.ReadFromFile(FPath));
+  EXPECT_EQ(back.Size(), 22);
+}
+
+TEST_F(ID3v2File, WriteFailsAndWritesNothingOnAShortOrMissingFile) {
+  EXPECT_FALSE(TitleTag("x").WriteToFile(Dir / "missing.mp3"));
+  Song("ID3\x03"s);
+  EXPECT_FALSE(TitleTag("x").WriteToFile(FPath));
+  EXPECT_EQ(ReadFileBytes(FPath), "ID3\x03");
+  EXPECT_FALSE(std::filesystem::exists(FPath + "~"));
+}
+
+TEST_F(ID3v2File, OldTemporaryFileIsReplacedAndGone) {
+  Song(Audio(100));
+  WriteFileBytes(FPath + "~", "left over");
+  ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
+  EXPECT_FALSE(std::filesystem::exists(FPath + "~"));
+}
+
+TEST_F(ID3v2File, TemporaryNameAsSymbolicLinkDoesNotWriteThroughIt) {
+  const std::string victim = Dir / "victim.txt";
+  WriteFileBytes(victim, "keep me");
+  ASSERT_EQ(::symlink(victim.c_str(), (FPath + "~").c_str()), 0);
+  Song(Audio(100));
+  ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
+  EXPECT_EQ(ReadFileBytes(victim), "keep me");
+  EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0t"s)) + Audio(100));
+}
+
+TEST_F(ID3v2File, TemporaryNameAsFolderFailsAndLeavesItAlone) {
+  const std::string original = Tag(Frame("TIT2", "\0Old"s)) + Audio(300);
+  Song(original);
+  ASSERT_TRUE(std::filesystem::create_directory(FPath + "~"));
+  WriteFileBytes(FPath + "~/inside", "data");
+  EXPECT_FALSE(TitleTag("New").WriteToFile(FPath));
+  EXPECT_EQ(ReadFileBytes(FPath), original);
+  EXPECT_EQ(ReadFileBytes(FPath + "~/inside"), "data");
+}
+
+TEST_F(ID3v2File, NewFileKeepsPermissionBitsWithOwnerWriteAdded) {
+  for (const mode_t mode : {mode_t(0664), mode_t(0640), mode_t(0444), mode_t(0400), mode_t(0755)}) {
+    SCOPED_TRACE(mode);
+    std::filesystem::remove(FPath);
+    Song(Audio(100));
+    ASSERT_EQ(::chmod(FPath.c_str(), mode), 0);
+    ASSERT_TRUE(TitleTag("t").WriteToFile(FPath)) << "a read-only file is rewritten all the same";
+    struct stat status {};
+    ASSERT_EQ(::stat(FPath.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, mode | S_IWUSR);
+  }
+}
+
+TEST_F(ID3v2File, SymbolicLinkRewritesTheFileItNames) {
+  const std::string real = Dir / "real.mp3";
+  WriteFileBytes(real, Audio(64));
+  ASSERT_EQ(::symlink(real.c_str(), FPath.c_str()), 0);
+  ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
+  EXPECT_TRUE(std::filesystem::is_symlink(FPath));
+  EXPECT_EQ(ReadFileBytes(real), Tag(Frame("TIT2", "\0t"s)) + Audio(64));
+  EXPECT_FALSE(std::filesystem::exists(real + "~"));
+}
+
+TEST_F(ID3v2File, FailedWriteKeepsTheObjectsValues) {
+  TID3v2 tag = TitleTag("Keep");
+  EXPECT_FALSE(tag.WriteToFile(Dir / "missing.mp3"));
+  EXPECT_EQ(tag.Title(), "Keep");
+}
+
+}  // namespace

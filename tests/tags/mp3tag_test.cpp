@@ -1,0 +1,311 @@
+// TMP3Tag: the format a file is handled in, the fields, the flags and the saves.
+#include "tags/mp3tag.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tagbytes.h"
+#include "tags/fileerror.h"
+#include "tags/id3v2.h"
+#include "tags/reporter.h"
+#include "tests/common/tempdir.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+class MP3Tag : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetTagReporter([this](const std::string& message) { Reports.push_back(message); });
+  }
+  void TearDown() override { SetTagReporter({}); }
+
+  std::string Song(const std::string& bytes) {
+    WriteFileBytes(FPath, bytes);
+    return FPath;
+  }
+  static TID3v2 ReadVersion2(const std::string& path) {
+    TID3v2 tag;
+    tag.ReadFromFile(path);
+    return tag;
+  }
+
+  TTempDir Dir;
+  std::string FPath = Dir / "song.mp3";
+  std::vector<std::string> Reports;
+};
+
+TEST_F(MP3Tag, NewObjectHoldsNoTag) {
+  TMP3Tag tag;
+  EXPECT_FALSE(tag.HasTag());
+  EXPECT_FALSE(tag.IsVersion2());
+  EXPECT_FALSE(tag.HasTitle());
+  EXPECT_FALSE(tag.Modified());
+  EXPECT_EQ(tag.FullPath(), "");
+  for (const std::string& text :
+       {tag.GetTitle(), tag.GetArtist(), tag.GetAlbum(), tag.GetYear(), tag.GetComment()}) {
+    EXPECT_EQ(text, "");
+  }
+}
+
+TEST_F(MP3Tag, ReadTagChoosesTheFormat) {
+  const std::string v1 = Block("V1 title", "V1 artist", "", "1999", "", 0);
+  const std::string v2 = Tag(Frame("TIT2", "\0V2 title"s));
+  struct TCase {
+    const char* Name;
+    std::string Bytes;
+    bool HasTag, IsVersion2, HasTitle;
+    const char* Title;
+    const char* Artist;
+  } cases[] = {
+      {"no tag", Audio(1000), false, false, false, "", ""},
+      {"empty file", "", false, false, false, "", ""},
+      {"ID3v1 only", Audio(1000) + v1, true, false, true, "V1 title", "V1 artist"},
+      {"exactly one block", v1, true, false, true, "V1 title", "V1 artist"},
+      {"127 bytes ending like a block", v1.substr(1), false, false, false, "", ""},
+      {"lower-case marker", "tag" + v1.substr(3), false, false, false, "", ""},
+      {"blank ID3v1 title", Audio(10) + Block("   ", "A", "", "", "", 0), true, false, false, "",
+       "A"},
+      {"ID3v2 only", v2 + Audio(1000), true, true, true, "V2 title", ""},
+      {"both: ID3v2 wins", v2 + Audio(1000) + v1, true, true, true, "V2 title", ""},
+      {"ID3v2.4", TagHeader(4, 20) + Frame("TIT2", "\0Four Four"s), true, true, false, "", ""},
+      {"ID3v2 longer than the file", TagHeader(3, 9999) + Audio(100) + v1, true, true, false, "",
+       ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMP3Tag tag;
+    tag.ReadTag(Song(c.Bytes));
+    EXPECT_EQ(tag.HasTag(), c.HasTag);
+    EXPECT_EQ(tag.IsVersion2(), c.IsVersion2);
+    EXPECT_EQ(tag.HasTitle(), c.HasTitle);
+    EXPECT_EQ(tag.GetTitle(), c.Title);
+    EXPECT_EQ(tag.GetArtist(), c.Artist);
+    EXPECT_FALSE(tag.Modified());
+    EXPECT_EQ(tag.FullPath(), FPath);
+  }
+}
+
+TEST_F(MP3Tag, ReadTagReplacesTheWholeStateOfAReusedObject) {
+  TMP3Tag tag;
+  tag.ReadTag(Song(Tag(Frame("TIT2", "\0First"s) + Frame("TPE1", "\0Band"s))));
+  tag.SetAlbum("Edited");
+  tag.ReadTag(Song(Tag(Frame("TIT2", "\0Second"s))));
+  EXPECT_EQ(tag.GetTitle(), "Second");
+  EXPECT_EQ(tag.GetArtist(), "") << "nothing of the first file stays";
+  EXPECT_FALSE(tag.Modified());
+  tag.ReadTag(Song(Audio(200) + Block("Third", "", "", "", "", 0)));
+  EXPECT_FALSE(tag.IsVersion2());
+  EXPECT_EQ(tag.GetTitle(), "Third");
+}
+
+TEST_F(MP3Tag, ReadTagOfAMissingFileRaisesAndKeepsThePath) {
+  TMP3Tag tag;
+  tag.ReadTag(Song(Audio(200) + Block("Kept", "", "", "", "", 0)));
+  EXPECT_THROW(tag.ReadTag(Dir / "missing.mp3"), TFileOpenError);
+  EXPECT_EQ(tag.FullPath(), FPath);
+}
+
+TEST_F(MP3Tag, SettersActOnlyOnATextThatDiffersFromTheValueAsRead) {
+  struct TCase {
+    const char* Name;
+    std::string Text;
+    bool Modified;
+  } cases[] = {
+      {"same text", "Abc", false},
+      {"other case", "ABC", true},
+      {"trailing space added", "Abc ", true},
+      {"longer than the field, same start", "Abc" + std::string(27, ' ') + "xyz", true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMP3Tag tag;
+    tag.ReadTag(Song(Audio(10) + Block("Abc   ", "", "", "", "", 0)));
+    tag.SetTitle(c.Text);
+    EXPECT_EQ(tag.Modified(), c.Modified);
+  }
+  TMP3Tag version2;
+  version2.ReadTag(Song(Tag(Frame("TYER",
+                                  "\0"
+                                  "20015"s))));
+  version2.SetYear("2001");
+  EXPECT_TRUE(version2.Modified()) << "compared with the whole value, not the four shown";
+}
+
+TEST_F(MP3Tag, FieldWidthsDependOnTheFormat) {
+  const std::string long40(40, 'L');
+  TMP3Tag v1;
+  v1.ReadTag(Song(Audio(10) + Block("", "", "", "", "", 0)));
+  v1.SetTitle(long40);
+  v1.SetYear("20015");
+  EXPECT_EQ(v1.GetTitle(), std::string(30, 'L'));
+  EXPECT_EQ(v1.GetYear(), "2001");
+  EXPECT_EQ(v1.GetComment(), "") << "the year has no terminator but stops at its width";
+
+  TMP3Tag v2;
+  v2.ReadTag(Song(Tag("")));
+  v2.SetTitle(long40);
+  v2.SetYear("20015");
+  EXPECT_EQ(v2.GetTitle(), long40);
+  EXPECT_EQ(v2.GetYear(), "2001");
+  v2.SetComment(std::string(300, 'c'));
+  EXPECT_EQ(v2.GetComment(), std::string(255, 'c')) << "values are short strings";
+}
+
+TEST_F(MP3Tag, FirstFieldOfAFileWithoutTagMakesABlockThatIsAppendedOnce) {
+  const std::string audio = Audio(777);
+  TMP3Tag tag;
+  tag.ReadTag(Song(audio));
+  tag.SetTitle("Fresh");
+  EXPECT_TRUE(tag.HasTag());
+  EXPECT_TRUE(tag.HasTitle());
+  EXPECT_TRUE(tag.Modified());
+  tag.WriteTag();
+  EXPECT_FALSE(tag.Modified());
+  EXPECT_EQ(ReadFileBytes(FPath), audio + Block("Fresh", "", "", "", "", 0));
+  tag.SetArtist("Band");
+  tag.WriteTag();
+  EXPECT_EQ(ReadFileBytes(FPath), audio + Block("Fresh", "Band", "", "", "", 0));
+}
+
+TEST_F(MP3Tag, BlockStoreKeepsGenreAndStaleBytes) {
+  const std::string audio = Audio(300);
+  TMP3Tag tag;
+  tag.ReadTag(Song(audio + Block("Hello World", "", "", "", "", 0x8F)));
+  tag.SetTitle("Hi");
+  tag.WriteTag();
+  std::string expected = audio + Block("Hello World", "", "", "", "", 0x8F);
+  expected[audio.size() + 3 + 2] = '\0';
+  expected[audio.size() + 3 + 1] = 'i';
+  expected[audio.size() + 3] = 'H';
+  EXPECT_EQ(ReadFileBytes(FPath), expected);
+}
+
+TEST_F(MP3Tag, BlockIsAppendedWhenTheFileChangedSinceItWasRead) {
+  const std::string block = Block("Old", "", "", "", "", 1);
+  TMP3Tag tag;
+  tag.ReadTag(Song(Audio(300) + block));
+  tag.SetTitle("New");
+  // Another program appends audio: the last 128 bytes are no block any more.
+  const std::string changed = Audio(300) + block + Audio(500);
+  Song(changed);
+  tag.WriteTag();
+  EXPECT_EQ(ReadFileBytes(FPath), changed + Block("New", "", "", "", "", 1));
+  // From then on the file ends in that block, and a further store overwrites it.
+  tag.SetArtist("Band");
+  tag.WriteTag();
+  EXPECT_EQ(ReadFileBytes(FPath), changed + Block("New", "Band", "", "", "", 1));
+}
+
+TEST_F(MP3Tag, WriteTagWritesOnlyWhenModified) {
+  TMP3Tag tag;
+  tag.ReadTag(Song(Audio(300)));
+  tag.WriteTag();
+  EXPECT_EQ(ReadFileBytes(FPath), Audio(300)) << "unmodified: the file is not touched";
+  tag.SetTitle("Once");
+  tag.WriteTag();
+  std::filesystem::remove(FPath);
+  tag.WriteTag();  // Modified is false: nothing is opened, nothing raised
+  EXPECT_FALSE(std::filesystem::exists(FPath));
+}
+
+TEST_F(MP3Tag, Version2SaveRewritesTheFileAndReportsFailure) {
+  const std::string audio = Audio(2000) + Block("v1", "", "", "", "", 0);
+  TMP3Tag tag;
+  tag.ReadTag(Song(Tag(Frame("TIT2", "\0Old"s) + Frame("TRCK",
+                                                       "\0"
+                                                       "300"s),
+                       64) +
+                   audio));
+  tag.SetTitle("New");
+  tag.WriteTag();
+  EXPECT_FALSE(tag.Modified());
+  EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0New"s) + Frame("TRCK",
+                                                                      "\0"
+                                                                      "300"s)) +
+                                      audio);
+
+  tag.SetTitle("Lost");
+  std::filesystem::remove(FPath);
+  tag.WriteTag();
+  EXPECT_TRUE(tag.Modified());
+  EXPECT_EQ(Reports, std::vector<std::string>{"Could not save the file " + FPath});
+}
+
+TEST_F(MP3Tag, FullPathIsNeverCut) {
+  std::string folder = Dir.Path();
+  for (int i = 0; i < 3; ++i) {
+    folder += "/" + std::string(100, char('a' + i));
+    std::filesystem::create_directory(folder);
+  }
+  // A file whose path cut to 255 characters would name another file.
+  const std::string path = folder + "/song.mp3";
+  const std::string decoy = path.substr(0, 255);
+  WriteFileBytes(path, Tag(Frame("TIT2", "\0Deep"s)));
+  TMP3Tag tag;
+  tag.ReadTag(path);
+  EXPECT_EQ(tag.FullPath(), path);
+  tag.SetTitle("Saved");
+  tag.WriteTag();
+  EXPECT_EQ(ReadVersion2(path).Title(), "Saved");
+  EXPECT_FALSE(std::filesystem::exists(decoy));
+
+  tag.SetTitle("Failed");
+  std::filesystem::remove(path);
+  tag.WriteTag();
+  ASSERT_EQ(Reports.size(), 1u);
+  EXPECT_EQ(Reports[0], ("Could not save the file " + path).substr(0, 255));
+}
+
+TEST_F(MP3Tag, ConvertToVersion2CarriesTheFiveValues) {
+  const std::string audio = Audio(400);
+  const std::string block = Block("Title", "Artist", "Album", "1999", "Comment", 17);
+  TMP3Tag tag;
+  tag.ReadTag(Song(audio + block));
+  tag.ConvertToVersion2();
+  EXPECT_TRUE(tag.IsVersion2());
+  EXPECT_TRUE(tag.Modified());
+  EXPECT_TRUE(tag.HasTitle());
+  tag.SetTitle(std::string(40, 'T'));
+  tag.WriteTag();
+  // The block stays at the end; the new tag is read first from now on.
+  const TID3v2 back = ReadVersion2(FPath);
+  EXPECT_EQ(back.Title(), std::string(40, 'T'));
+  EXPECT_EQ(back.Artist(), "Artist");
+  EXPECT_EQ(back.Album(), "Album");
+  EXPECT_EQ(back.Year(), "1999");
+  EXPECT_EQ(back.Comment(), "Comment");
+  EXPECT_EQ(back.Genre(), "") << "the genre byte is dropped";
+  const std::string bytes = ReadFileBytes(FPath);
+  EXPECT_EQ(bytes.substr(bytes.size() - audio.size() - 128), audio + block);
+}
+
+TEST_F(MP3Tag, ConvertingEmptyFieldsLeavesTheFlags) {
+  TMP3Tag tag;
+  tag.ReadTag(Song(Audio(100) + Block("", "", "", "", "", 0)));
+  tag.ConvertToVersion2();
+  EXPECT_TRUE(tag.IsVersion2());
+  EXPECT_FALSE(tag.Modified());
+  EXPECT_FALSE(tag.HasTitle());
+  tag.SetTitle("x");
+  tag.ConvertToVersion2();  // already version 2: nothing happens
+  EXPECT_EQ(tag.GetTitle(), "x");
+}
+
+TEST_F(MP3Tag, HasTitleFollowsTheFieldSetters) {
+  TMP3Tag tag;
+  tag.ReadTag(Song(Audio(100) + Block("Title", "", "", "", "", 0)));
+  EXPECT_TRUE(tag.HasTitle());
+  tag.SetTitle("  ");
+  EXPECT_FALSE(tag.HasTitle()) << "only spaces read as empty";
+  tag.SetArtist("a");
+  EXPECT_FALSE(tag.HasTitle());
+  tag.SetTitle(" x");
+  EXPECT_TRUE(tag.HasTitle());
+}
+
+}  // namespace

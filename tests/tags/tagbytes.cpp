@@ -1,0 +1,44 @@
+#include "tagbytes.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string Padded(std::string_view text, std::size_t width) {
+  std::string field(text.substr(0, width));
+  field.resize(width, '\0');
+  return field;
+}
+
+}  // namespace
+
+std::string TagHeader(std::uint8_t version, std::uint32_t length) {
+  return std::string("ID3") + char(version) + std::string(2, '\0') + char((length >> 21) & 0x7F) +
+         char((length >> 14) & 0x7F) + char((length >> 7) & 0x7F) + char(length & 0x7F);
+}
+
+std::string Frame(std::string_view id, std::string_view body) {
+  const auto size = std::uint32_t(body.size());
+  std::string out(id);
+  for (int shift = 24; shift >= 0; shift -= 8) out += char((size >> shift) & 0xFF);
+  out.append(2, '\0');
+  out += body;
+  return out;
+}
+
+std::string Tag(std::string_view frames, std::size_t padding) {
+  return TagHeader(3, std::uint32_t(frames.size() + padding)) + std::string(frames) +
+         std::string(padding, '\0');
+}
+
+std::string Block(std::string_view title, std::string_view artist, std::string_view album,
+                  std::string_view year, std::string_view comment, std::uint8_t genre) {
+  return "TAG" + Padded(title, 30) + Padded(artist, 30) + Padded(album, 30) + Padded(year, 4) +
+         Padded(comment, 30) + char(genre);
+}
+
+std::string Audio(std::size_t size) {
+  std::string out(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) out[i] = char(0xE0 + i * 7 % 31);
+  return out;
+}
