@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QLineEdit>
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTableView>
@@ -32,7 +35,9 @@ class TGrid : public QTableView {
   using EnteringRowFn = std::function<void(int row)>;
   using BeginEditFn = std::function<void(int row, int column, bool& allow)>;
   // Called while the editor still exists, before the grid stores the text. `text` is the
-  // editor's text in the single-byte encoding; a handler may replace it.
+  // editor's text in the single-byte encoding; a handler may replace it. Leaving `allow` false
+  // stores nothing and keeps the editor open; when the grid must leave the cell anyway (another
+  // cell was clicked) the edit is then dropped.
   using EndEditFn = std::function<void(std::string& text, int row, int column, bool& allow)>;
   // Single-byte text <-> display text. Default: Latin-1.
   using DecodeFn = std::function<QString(const char* chars, int length)>;
@@ -81,6 +86,7 @@ class TGrid : public QTableView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
@@ -88,10 +94,26 @@ class TGrid : public QTableView {
   friend class TGridModel;
   friend class TGridDelegate;
 
+  unsigned char* CellStorage(int row, int column) const;
+  int MaxLength(int column) const;
+  void NotifyEnteringRow(int row);
+  void MoveTo(int modelRow, int column);
+  int PageRows() const;
+  // Runs the end-edit handler and stores the text; true when the edit is over.
+  bool AcceptEdit();
+  // Closes the editor without storing anything.
+  void DropEditor();
+
   TGridModel* Model = nullptr;
   TGridDelegate* Delegate = nullptr;
   DecodeFn Decode;
   EncodeFn Encode;
   std::vector<int> MaxLengths;
   int LastEnteredRow = -1;  // suppresses consecutive repeats of the row-entering notification
+  QPointer<QLineEdit> Editor;
+  QPersistentModelIndex EditIndex;
+  // Handlers may run nested event loops (modal boxes); these keep a second edit from starting
+  // and an edit from being ended twice meanwhile.
+  bool AskingBeginEdit = false;
+  bool EndingEdit = false;
 };

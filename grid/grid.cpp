@@ -1,0 +1,133 @@
+#include "grid/grid.h"
+
+#include <QScrollBar>
+#include <algorithm>
+
+#include "grid/griddelegate.h"
+#include "grid/gridheader.h"
+#include "grid/gridmodel.h"
+
+namespace {
+
+constexpr int LongestText = 255;  // what a length byte can count
+
+}  // namespace
+
+TGrid::TGrid(QWidget* parent)
+    : QTableView(parent),
+      Model(new TGridModel(*this)),
+      Delegate(new TGridDelegate(*this)),
+      Decode([](const char* chars, int length) { return QString::fromLatin1(chars, length); }),
+      Encode([](const QString& text) { return text.toLatin1().toStdString(); }) {
+  setHorizontalHeader(new TGridHeader(this));
+  setModel(Model);
+  setItemDelegate(Delegate);
+
+  // No locked column: the header row is the only fixed part.
+  verticalHeader()->hide();
+  verticalHeader()->setMinimumSectionSize(0);
+  verticalHeader()->setDefaultSectionSize(RowHeight);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectItems);
+  // Edits start only from the grid's own key and mouse handling, through the begin-edit handler.
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setTabKeyNavigation(true);
+  setWordWrap(false);
+  setGridStyle(Qt::DotLine);
+  setCornerButtonEnabled(false);
+  verticalScrollBar()->setTracking(true);
+  horizontalScrollBar()->setTracking(true);
+}
+
+TGrid::~TGrid() = default;
+
+void TGrid::SetCodec(DecodeFn decode, EncodeFn encode) {
+  Decode = std::move(decode);
+  Encode = std::move(encode);
+  viewport()->update();
+}
+
+void TGrid::SetColumns(const QStringList& headings, const std::vector<int>& widths,
+                       const std::vector<int>& maxLengths) {
+  DropEditor();
+  Model->SetHeadings(headings);
+  MaxLengths = maxLengths;
+  for (int column = 0; column < static_cast<int>(widths.size()); ++column)
+    SetColumnWidth(column, widths[column]);
+  setCurrentIndex(Model->index(0, 0));
+}
+
+int TGrid::ColumnWidth(int column) const { return horizontalHeader()->sectionSize(column); }
+
+void TGrid::SetColumnWidth(int column, int width) {
+  horizontalHeader()->resizeSection(column, width);
+}
+
+void TGrid::SetRowLimit(int rows) {
+  const int dataRows = std::max(rows, 2) - 1;
+  // An edit on a row that goes away has no storage left to write to.
+  if (Editor && EditIndex.row() >= dataRows) DropEditor();
+  const int column = std::max(currentIndex().column(), 0);
+  Model->SetRows(dataRows);
+  if (!currentIndex().isValid()) setCurrentIndex(Model->index(dataRows - 1, column));
+}
+
+int TGrid::RowLimit() const { return Model->rowCount() + 1; }
+
+int TGrid::ActiveRow() const {
+  const QModelIndex current = currentIndex();
+  return current.isValid() ? current.row() + 1 : 0;
+}
+
+int TGrid::ActiveColumn() const {
+  const QModelIndex current = currentIndex();
+  return current.isValid() ? current.column() : 0;
+}
+
+void TGrid::SetActiveRow(int row) {
+  if (row < 1 || row >= RowLimit()) return;
+  MoveTo(row - 1, ActiveColumn());
+}
+
+void TGrid::InvalidateRow(int row) {
+  for (int column = 0; column < Model->columnCount(); ++column)
+    update(Model->index(row - 1, column));
+}
+
+void TGrid::RepaintNow() { viewport()->repaint(); }
+
+void TGrid::SetRedraw(bool enabled) {
+  viewport()->setUpdatesEnabled(enabled);
+  horizontalHeader()->viewport()->setUpdatesEnabled(enabled);
+  if (enabled) {
+    viewport()->update();
+    horizontalHeader()->viewport()->update();
+  }
+}
+
+void TGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  // Moves made by the grid end the edit first; this catches the others (a click elsewhere).
+  if (Editor && !EndingEdit && current != EditIndex && !AcceptEdit()) DropEditor();
+  QTableView::currentChanged(current, previous);
+  if (current.isValid()) NotifyEnteringRow(current.row() + 1);
+}
+
+unsigned char* TGrid::CellStorage(int row, int column) const {
+  return OnGetCellData ? OnGetCellData(row, column) : nullptr;
+}
+
+int TGrid::MaxLength(int column) const {
+  if (column < 0 || column >= static_cast<int>(MaxLengths.size())) return LongestText;
+  return std::clamp(MaxLengths[column], 0, LongestText);
+}
+
+void TGrid::NotifyEnteringRow(int row) {
+  // Nothing is remembered before a handler listens, so its first notice is never suppressed.
+  if (!OnEnteringRow || row == LastEnteredRow) return;
+  LastEnteredRow = row;
+  OnEnteringRow(row);
+}
+
+int TGrid::PageRows() const { return std::max(viewport()->height() / RowHeight, 1); }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grid/grid.h"
+
+// A shown grid of five columns over length-prefixed cell buffers held by the test, with handlers
+// that record their calls. Grid rows 1..Listed have storage; rows above have none.
+class TGridTest : public ::testing::Test {
+ protected:
+  static constexpr int Columns = 5;
+  static constexpr int YearColumn = 3;
+
+  struct TEndEdit {
+    std::string Text;
+    int Row;
+    int Column;
+  };
+
+  void SetUp() override;
+  void TearDown() override;
+
+  // Gives rows 1..rows storage (cells "r<row>c<column>") and sets the grid to rows + 1.
+  void List(int rows);
+  std::string Cell(int row, int column) const;
+  void SetCell(int row, int column, const std::string& text);
+  unsigned char* Storage(int row, int column);
+
+  // Keys go where a person's keys would: to the editor while one is open.
+  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+  void Type(const QString& text);
+  void DoubleClick(int row, int column);
+  void Click(int row, int column);
+  QLineEdit* Editor() const;
+  std::pair<int, int> Active() const { return {Grid->ActiveRow(), Grid->ActiveColumn()}; }
+
+  std::unique_ptr<QWidget> Window;
+  TGrid* Grid = nullptr;
+  QLineEdit* Other = nullptr;  // a second control to move the focus to
+
+  bool AllowBegin = true;
+  std::function<void()> DuringBeginEdit;
+  std::function<void(std::string& text, bool& allow)> DuringEndEdit;
+  std::vector<std::pair<int, int>> BeginEdits;
+  std::vector<TEndEdit> EndEdits;
+  std::vector<int> Entered;
+
+ private:
+  // One buffer per cell, sized to its column's capacity, so an overrun is a sanitizer error.
+  std::vector<std::vector<std::vector<unsigned char>>> Cells;
+};
