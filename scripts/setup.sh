@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-liberation
   python3 python3-mutagen id3v2
-  xvfb xdotool x11-utils imagemagick desktop-file-utils
+  xvfb xdotool x11-utils imagemagick desktop-file-utils librsvg2-bin
 )
 
 missing=()

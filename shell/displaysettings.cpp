@@ -1,0 +1,54 @@
+#include "shell/displaysettings.h"
+
+#include "shell/settingsstore.h"
+
+namespace {
+
+const QString DisplaySection = QStringLiteral("Display data");
+
+// The table's design widths of Title, Artist, Album, Year and Comment.
+constexpr int ColumnCount = 5;
+constexpr int DesignColumnWidths[ColumnCount] = {150, 150, 150, 36, 150};
+
+QString ColumnName(int column) { return QStringLiteral("Col %1").arg(column); }
+
+}  // namespace
+
+void ReadDisplaySettings(TSettingsTarget& target) {
+  TSettingsStore store;
+  const QString& s = DisplaySection;
+  target.ApplyWindowLeft(store.ReadInteger(s, "Left", 20));
+  target.ApplyWindowTop(store.ReadInteger(s, "Top", 20));
+  target.ApplyWindowWidth(store.ReadInteger(s, "Width", 668));
+  target.ApplyWindowHeight(store.ReadInteger(s, "Height", 253));
+  target.ApplyCommentWidth(store.ReadInteger(s, "CommentWidth", 430));
+  target.ApplyCommentHeight(store.ReadInteger(s, "CommentHeight", 178));
+  target.ApplyEntireDrive(store.ReadBool(s, "Entire Drive", true));
+  target.ApplySubdirectories(store.ReadBool(s, "Subdirectories", true));
+  // An empty drive or folder names nothing to go to: the chooser and the list stay put.
+  const QString drive = store.ReadText(s, "ScanDrive", target.ScanDrive());
+  if (!drive.isEmpty()) target.ApplyScanDrive(drive);
+  const QString folder = store.ReadText(s, "ScanDir", target.ScanDir());
+  if (!folder.isEmpty()) target.ApplyScanDir(folder);
+  for (int column = 0; column < ColumnCount; ++column)
+    target.ApplyColumnWidth(column,
+                            store.ReadInteger(s, ColumnName(column), DesignColumnWidths[column]));
+}
+
+void WriteDisplaySettings(const TSettingsTarget& target) {
+  TSettingsStore store;
+  const QString& s = DisplaySection;
+  store.WriteInteger(s, "Left", target.WindowLeft());
+  store.WriteInteger(s, "Top", target.WindowTop());
+  store.WriteInteger(s, "Width", target.WindowWidth());
+  store.WriteInteger(s, "Height", target.WindowHeight());
+  store.WriteInteger(s, "CommentWidth", target.CommentWidth());
+  store.WriteInteger(s, "CommentHeight", target.CommentHeight());
+  store.WriteBool(s, "Entire Drive", target.EntireDrive());
+  store.WriteBool(s, "Subdirectories", target.Subdirectories());
+  store.WriteText(s, "ScanDrive", target.ScanDrive());
+  store.WriteText(s, "ScanDir", target.ScanDir());
+  for (int column = 0; column < ColumnCount; ++column)
+    store.WriteInteger(s, ColumnName(column), target.ColumnWidth(column));
+  store.Close();
+}
