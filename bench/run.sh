@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (RelWithDebInfo), makes the corpus once (kept under /tmp for later runs)
+# and runs every benchmark, printing its figures.
+#   bench/run.sh [build folder, default build]    COUNT=20000 SEED=1 to change the corpus
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+count=${COUNT:-20000}
+seed=${SEED:-1}
+corpus=/tmp/tunemark-corpus-$count-seed$seed
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+targets=(read_bench save_bench)
+[ -f bench/scan_bench.cpp ] && targets+=(scan_bench)
+cmake --build "$build" --target "${targets[@]}"
+
+# The generator writes its stamp last, so a corpus cut short by an interruption is made again.
+if [ ! -f "$corpus/.corpus-done" ]; then
+  rm -rf "$corpus"
+  /usr/bin/python3 bench/make_corpus.py --out "$corpus" --count "$count" --seed "$seed"
+fi
+
+"$build/bench/read_bench" "$corpus"
+"$build/bench/save_bench"
+if [ -x "$build/bench/scan_bench" ]; then
+  "$build/bench/scan_bench" "$corpus"
+fi
