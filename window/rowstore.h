@@ -23,7 +23,8 @@ struct TRowStore {
   static constexpr int InitialEntries = 50;
   static constexpr int GrowBy = 20;
 
-  std::vector<std::unique_ptr<TMP3Tag>> Tags = std::vector<std::unique_ptr<TMP3Tag>>(InitialEntries);
+  std::vector<std::unique_ptr<TMP3Tag>> Tags =
+      std::vector<std::unique_ptr<TMP3Tag>>(InitialEntries);
   std::vector<TagRow> Rows = std::vector<TagRow>(InitialEntries);
   int RowCount = 0;
   int ShownRow = 0;

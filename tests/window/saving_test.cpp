@@ -1,0 +1,276 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <QLineEdit>
+#include <QLocale>
+#include <filesystem>
+
+#include "mp3files.h"
+#include "tablefixture.h"
+#include "tests/common/scriptedboxes.h"
+
+namespace {
+
+const QString NothingToChange = "Nothing to change";
+const QString ChangesSaved = "Changes saved";
+const QString FailurePrefix = "Could not save the tag of the file \r";
+const QString Prompt = "This will destroy your changes\rDo you want to save first";
+const QString TagLayerFailure = "Could not save the file ";
+
+class Saving : public TTableFixture {
+ protected:
+  // Two version 1 files and one version 2 file, listed.
+  void ScanThree() {
+    A = AddFile("a.mp3", Id3v1File("A title", "A artist"));
+    B = AddFile("b.mp3", Id3v1File("B title", "B artist"));
+    C = AddFile("c.mp3", Id3v2File({{"TIT2", "C title"}}, 64 * 1024));
+    Scan({A, B, C});
+  }
+  void SetArtist(int row, const QString& text) {
+    DoubleClickCell(row, 1);
+    ASSERT_NE(Editor(), nullptr);
+    Editor()->selectAll();
+    Type(text);
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(Store.Changed);
+  }
+  std::string Artist(const std::string& path) { return ReadBack(path)->GetArtist(); }
+
+  std::string A, B, C;
+};
+
+// Sets a file's modification time an hour back, so that any write shows.
+timespec Backdate(const std::string& path) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  timespec times[2] = {{st.st_mtime - 3600, 0}, {st.st_mtime - 3600, 0}};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+  ::stat(path.c_str(), &st);
+  return st.st_mtim;
+}
+
+bool SameTime(const std::string& path, timespec t) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return st.st_mtim.tv_sec == t.tv_sec && st.st_mtim.tv_nsec == t.tv_nsec;
+}
+
+}  // namespace
+
+TEST_F(Saving, SaveRightAfterAScanHasNothingToChange) {
+  ScanThree();
+  const std::string before = ReadFileBytes(A);
+  TScriptedBoxes boxes;
+  boxes.Expect(NothingToChange, TAnswer::OK, TMsgKind::Information);
+  TagTable.SaveBtnClick();
+  EXPECT_EQ(ReadFileBytes(A), before);
+}
+
+TEST_F(Saving, SaveFinishesTheEditInProgressAndWritesOnlyModifiedFiles) {
+  ScanThree();
+  const std::string bBytes = ReadFileBytes(B), cBytes = ReadFileBytes(C);
+  const timespec bTime = Backdate(B), cTime = Backdate(C);
+  TScriptedBoxes boxes;
+  DoubleClickCell(1, 1);
+  ASSERT_NE(Editor(), nullptr);
+  Editor()->selectAll();
+  Type("Still typing");
+  ASSERT_TRUE(Table.IsEditing());
+  boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+  TagTable.SaveBtnClick();
+  EXPECT_FALSE(Table.IsEditing());
+  EXPECT_FALSE(Store.Changed);
+  EXPECT_EQ(Artist(A), "Still typing");
+  EXPECT_EQ(ReadFileBytes(B), bBytes);
+  EXPECT_EQ(ReadFileBytes(C), cBytes);
+  EXPECT_TRUE(SameTime(B, bTime));
+  EXPECT_TRUE(SameTime(C, cTime));
+}
+
+TEST_F(Saving, ReadOnlyFileIsReportedOthersWrittenAndASecondSaveRetries) {
+  ScanThree();
+  SetArtist(1, "New A");
+  SetArtist(2, "New B");
+  const std::string aBytes = ReadFileBytes(A);
+  ::chmod(A.c_str(), 0444);  // made read-only after the scan
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect(FailurePrefix + QString::fromStdString(A), TAnswer::OK, TMsgKind::Error);
+    EXPECT_FALSE(TagTable.SaveAll());  // and no "Changes saved"
+  }
+  EXPECT_EQ(ReadFileBytes(A), aBytes);
+  EXPECT_EQ(Artist(B), "New B");
+  EXPECT_TRUE(Store.Changed);
+  EXPECT_TRUE(Tag(1).Modified());
+
+  ::chmod(A.c_str(), 0644);
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+    TagTable.SaveBtnClick();
+  }
+  EXPECT_EQ(Artist(A), "New A");
+  EXPECT_FALSE(Store.Changed);
+}
+
+TEST_F(Saving, FailureMessageIsCutTo255Characters) {
+  const std::string folder = Dir / std::string(100, 'd');
+  std::filesystem::create_directory(folder);
+  const std::string path = folder + "/" + std::string(100, 'f') + ".mp3";
+  WriteFileBytes(path, Id3v1File("Title"));
+  Scan({path});
+  SetArtist(1, "Artist");
+  ::chmod(path.c_str(), 0444);
+  TScriptedBoxes boxes;
+  boxes.Expect((FailurePrefix + QString::fromStdString(path)).left(255), TAnswer::OK,
+               TMsgKind::Error);
+  TagTable.SaveAll();
+}
+
+TEST_F(Saving, Version2TemporaryFileCannotBeCreated) {
+  ScanThree();
+  SetArtist(3, "New C");
+  const std::string cBytes = ReadFileBytes(C);
+  std::filesystem::create_directory(C + "~");  // where the rewrite wants its temporary file
+  {
+    TScriptedBoxes boxes;
+    boxes.ExpectPrefix(TagLayerFailure, TAnswer::OK, TMsgKind::Error);
+    EXPECT_FALSE(TagTable.SaveAll());
+  }
+  EXPECT_EQ(ReadFileBytes(C), cBytes);
+  EXPECT_TRUE(Store.Changed);
+
+  std::filesystem::remove(C + "~");
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+    TagTable.SaveAll();
+  }
+  EXPECT_EQ(Artist(C), "New C");
+}
+
+TEST_F(Saving, Version2SaveThatRunsOutOfRoomKeepsTheOriginal) {
+  ScanThree();
+  SetArtist(3, "New C");
+  const std::string cBytes = ReadFileBytes(C);
+  TScriptedBoxes boxes;
+  boxes.ExpectPrefix(TagLayerFailure, TAnswer::OK, TMsgKind::Error);
+
+  // No file may grow beyond 16 KiB during the save; the copy of 64 KiB fails.
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = old;
+  limit.rlim_cur = 16 * 1024;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  const bool saved = TagTable.SaveAll();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(ReadFileBytes(C), cBytes);
+  EXPECT_FALSE(std::filesystem::exists(C + "~"));
+  EXPECT_TRUE(Store.Changed);
+}
+
+struct TPromptCase {
+  const char* Name;
+  TAnswer Answer;
+  bool GoesOn;
+  bool Written;
+};
+
+class UnsavedPrompt : public Saving, public ::testing::WithParamInterface<TPromptCase> {};
+
+// The question guards both a close and a scan; both go through the same prompt.
+TEST_P(UnsavedPrompt, AnswersDecideWhetherTheActionGoesOn) {
+  const TPromptCase& c = GetParam();
+  ScanThree();
+  SetArtist(1, "Edited");
+  const std::string aBytes = ReadFileBytes(A);
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect(Prompt, c.Answer, TMsgKind::Confirm);
+    if (c.Written) boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+    EXPECT_EQ(TagTable.AskToSave(), c.GoesOn);
+  }
+  if (c.Written) {
+    EXPECT_EQ(Artist(A), "Edited");
+    EXPECT_FALSE(Store.Changed);
+  } else {
+    EXPECT_EQ(ReadFileBytes(A), aBytes);
+  }
+  if (!c.GoesOn) {
+    // Cancel: the edits stay, and a later Save still writes them.
+    EXPECT_TRUE(Store.Changed);
+    TScriptedBoxes boxes;
+    boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+    TagTable.SaveBtnClick();
+    EXPECT_EQ(Artist(A), "Edited");
+  }
+}
+
+const TPromptCase PromptCases[] = {
+    {"Yes", TAnswer::Yes, true, true},
+    {"No", TAnswer::No, true, false},
+    {"Cancel", TAnswer::Cancel, false, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, UnsavedPrompt, ::testing::ValuesIn(PromptCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(Saving, NoQuestionWithoutUnsavedEdits) {
+  ScanThree();
+  TScriptedBoxes boxes;
+  EXPECT_TRUE(TagTable.AskToSave());
+}
+
+TEST_F(Saving, PromptFinishesTheEditInProgressFirst) {
+  ScanThree();
+  DoubleClickCell(2, 1);
+  ASSERT_NE(Editor(), nullptr);
+  Type("x");
+  TScriptedBoxes boxes;
+  boxes.Expect(Prompt, TAnswer::Cancel, TMsgKind::Confirm);
+  EXPECT_FALSE(TagTable.AskToSave());
+  EXPECT_FALSE(Table.IsEditing());
+  EXPECT_TRUE(Tag(2).Modified());
+}
+
+TEST_F(Saving, YesWithAFailureAbandonsTheAction) {
+  ScanThree();
+  SetArtist(1, "New A");
+  ::chmod(A.c_str(), 0444);
+  TScriptedBoxes boxes;
+  boxes.Expect(Prompt, TAnswer::Yes, TMsgKind::Confirm);
+  boxes.Expect(FailurePrefix + QString::fromStdString(A), TAnswer::OK, TMsgKind::Error);
+  EXPECT_FALSE(TagTable.AskToSave());
+  EXPECT_TRUE(Store.Changed);
+  // Asked again, No lets the action go on without saving.
+  boxes.Expect(Prompt, TAnswer::No, TMsgKind::Confirm);
+  EXPECT_TRUE(TagTable.AskToSave());
+}
+
+TEST_F(Saving, LongSaveShowsProgressThenTheActiveRowsPath) {
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  std::vector<std::string> paths;
+  for (int i = 1; i <= 1001; ++i)
+    paths.push_back(AddFile(std::to_string(i) + ".mp3", Id3v1File("T" + std::to_string(i))));
+  Scan(paths);
+  Table.SetActiveRow(2);
+  Tag(1000).SetArtist("Changed");
+  Store.Changed = true;
+  StatusHistory.clear();
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+    TagTable.SaveAll();
+  }
+  QLocale::setDefault(QLocale::system());
+  EXPECT_TRUE(StatusHistory.contains("Saving 1,000 of 1,001"));
+  ASSERT_FALSE(StatusHistory.isEmpty());
+  EXPECT_EQ(StatusHistory.last(), QString::fromStdString(paths[1]));
+  EXPECT_EQ(Artist(paths[999]), "Changed");
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "grid/grid.h"
+#include "tests/common/tempdir.h"
+#include "window/commentform.h"
+#include "window/rowstore.h"
+#include "window/tagtable.h"
+
+class QLineEdit;
+
+// A shown table over a temporary folder, filled the way the folder scan fills it, with the tag
+// layer's messages going to the message boxes as in the program.
+class TTableFixture : public ::testing::Test {
+ protected:
+  TTableFixture();
+  ~TTableFixture() override;
+
+  // Writes a file into the folder and returns its path.
+  std::string AddFile(const std::string& name, const std::string& bytes);
+  // Lists these files as a scan would, in this order, and makes row 1 active.
+  void Scan(const std::vector<std::string>& paths);
+
+  // Person-like actions on the table.
+  void ClickCell(int row, int column);
+  void DoubleClickCell(int row, int column);
+  void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+  void Type(const QString& text);
+  QLineEdit* Editor() const;  // the in-cell editor that has the focus, if any
+  QString CellText(int row, int column) const;
+  TCellAttributes Attributes(int row);
+
+  // Runs `act` once the comment dialog is open; returns whether it ran.
+  std::function<bool()> WhenCommentFormShows(std::function<void()> act);
+
+  TMP3Tag& Tag(int row) { return *Store.Tags[static_cast<std::size_t>(row)]; }
+  // The tag of a file as a fresh read finds it.
+  static std::unique_ptr<TMP3Tag> ReadBack(const std::string& path);
+
+  TTempDir Dir;
+  TRowStore Store;
+  TGrid Table;
+  TCommentForm CommentForm;
+  QStringList StatusHistory;
+  TTagTable TagTable;
+};

@@ -1,0 +1,87 @@
+#include "window/commentform.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "window/win1252.h"
+
+namespace {
+
+// A LF inside a comment line is held in the text area as a line separator, so it is shown as a
+// break and read back as the LF it was, not turned into a new line (which would come back as CR).
+constexpr QChar LineSeparator(0x2028);
+constexpr QChar ParagraphSeparator(0x2029);
+
+}  // namespace
+
+TCommentForm::TCommentForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+  setWindowTitle(tr("Comment"));
+  QFont arial(QStringLiteral("Arial"));
+  arial.setPixelSize(12);
+  setFont(arial);
+  setMinimumSize(262, 155);
+  resize(DefaultWidth, DefaultHeight);
+
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setTabChangesFocus(true);
+
+  Panel1 = new QWidget(this);
+  Panel1->setFixedHeight(37);
+  OKBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("OK"), Panel1);
+  CancelBtn =
+      new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), tr("Cancel"), Panel1);
+  for (QPushButton* button : {OKBtn, CancelBtn}) button->setFixedSize(75, 25);
+  OKBtn->setDefault(true);
+  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+  // Cancel's right edge 5 px from the dialog's right edge, OK's 85 px: both keep their distance
+  // to the bottom-right corner when the dialog is resized.
+  auto* buttons = new QHBoxLayout(Panel1);
+  buttons->setContentsMargins(0, 6, 5, 6);
+  buttons->setSpacing(5);
+  buttons->addStretch();
+  buttons->addWidget(OKBtn);
+  buttons->addWidget(CancelBtn);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(Memo1, 1);
+  layout->addWidget(Panel1);
+}
+
+void TCommentForm::SetLines(const std::vector<std::string>& lines) {
+  QStringList paragraphs;
+  for (const std::string& line : lines)
+    paragraphs << DecodeWin1252(line).replace(QLatin1Char('\n'), LineSeparator);
+  Memo1->setPlainText(paragraphs.join(QLatin1Char('\n')));
+}
+
+std::vector<std::string> TCommentForm::Lines() const {
+  QString raw = Memo1->document()->toRawText();
+  raw.replace(LineSeparator, QLatin1Char('\n'));
+  std::vector<std::string> lines;
+  for (const QString& paragraph : raw.split(ParagraphSeparator))
+    lines.push_back(EncodeWin1252(paragraph));
+  return lines;
+}
+
+void TCommentForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}

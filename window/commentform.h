@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+class QPlainTextEdit;
+class QPushButton;
+
+// The multi-line dialog for the comment of a version 2 tag: a word-wrapping text area above a
+// strip with OK (the default) and Cancel (also Escape). No title-bar buttons; resizable, and
+// centred on the screen whenever it is shown.
+class TCommentForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TCommentForm(QWidget* parent = nullptr);
+
+  // The text area's lines as Windows-1252 texts. A line is a paragraph as typed, however the
+  // area wraps it on screen. A LF inside a line is shown as a line break within its paragraph.
+  void SetLines(const std::vector<std::string>& lines);
+  std::vector<std::string> Lines() const;
+
+  QPlainTextEdit* Memo1 = nullptr;
+  QWidget* Panel1 = nullptr;
+  QPushButton* OKBtn = nullptr;
+  QPushButton* CancelBtn = nullptr;
+
+  static constexpr int DefaultWidth = 430, DefaultHeight = 178;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};

@@ -1,0 +1,128 @@
+#include "window/messageform.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+TAnswer DefaultAnswer(TButtons b) {
+  if (b.OK) return TAnswer::OK;
+  if (b.Yes) return TAnswer::Yes;
+  if (b.No) return TAnswer::No;
+  return TAnswer::Cancel;
+}
+
+TAnswer EscapeAnswer(TButtons b) {
+  if (b.Cancel) return TAnswer::Cancel;
+  if (b.No) return TAnswer::No;
+  if (b.OK) return TAnswer::OK;
+  return DefaultAnswer(b);
+}
+
+QStyle::StandardPixmap KindIcon(TMsgKind kind) {
+  switch (kind) {
+    case TMsgKind::Error:
+      return QStyle::SP_MessageBoxCritical;
+    case TMsgKind::Information:
+      return QStyle::SP_MessageBoxInformation;
+    case TMsgKind::Confirm:
+      return QStyle::SP_MessageBoxQuestion;
+  }
+  return QStyle::SP_MessageBoxInformation;
+}
+
+}  // namespace
+
+QString KindCaption(TMsgKind kind) {
+  switch (kind) {
+    case TMsgKind::Error:
+      return QStringLiteral("Error");
+    case TMsgKind::Information:
+      return QStringLiteral("Information");
+    case TMsgKind::Confirm:
+      return QStringLiteral("Confirm");
+  }
+  return {};
+}
+
+TMessageForm::TMessageForm(const QString& caption, const QString& text, TMsgKind kind,
+                           TButtons buttons, QWidget* parent)
+    : QDialog(parent), FPresent(buttons), FAnswer(EscapeAnswer(buttons)) {
+  setWindowTitle(caption);
+  setModal(true);
+
+  auto* icon = new QLabel(this);
+  const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+  icon->setPixmap(style()->standardIcon(KindIcon(kind), nullptr, this).pixmap(iconSize));
+  icon->setAlignment(Qt::AlignTop);
+
+  // A carriage return starts a new line; the text is never read as markup (paths may hold "<").
+  QString shown = text;
+  shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+      .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  auto* label = new QLabel(shown, this);
+  label->setTextFormat(Qt::PlainText);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(icon);
+  top->addSpacing(12);
+  top->addWidget(label, 1);
+
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  const std::pair<bool, std::pair<TAnswer, QString>> order[] = {
+      {buttons.Yes, {TAnswer::Yes, tr("&Yes")}},
+      {buttons.No, {TAnswer::No, tr("&No")}},
+      {buttons.OK, {TAnswer::OK, tr("OK")}},
+      {buttons.Cancel, {TAnswer::Cancel, tr("Cancel")}},
+  };
+  const TAnswer byDefault = DefaultAnswer(buttons);
+  for (const auto& [present, entry] : order) {
+    if (!present) continue;
+    auto* button = new QPushButton(entry.second, this);
+    const TAnswer answer = entry.first;
+    connect(button, &QPushButton::clicked, this, [this, answer] { Finish(answer); });
+    if (answer == byDefault) button->setDefault(true);
+    row->addWidget(button);
+    FButtons.emplace_back(answer, button);
+  }
+  row->addStretch();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addSpacing(8);
+  layout->addLayout(row);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  for (const auto& [answer, button] : FButtons)
+    if (answer == byDefault) button->setFocus();
+}
+
+void TMessageForm::Finish(TAnswer answer) {
+  FAnswer = answer;
+  done(QDialog::Accepted);
+}
+
+void TMessageForm::reject() { Finish(EscapeAnswer(FPresent)); }
+
+void TMessageForm::closeEvent(QCloseEvent* event) {
+  // Closing from the title bar is Cancel; a box without Cancel takes its Escape answer.
+  event->accept();
+  Finish(FPresent.Cancel ? TAnswer::Cancel : EscapeAnswer(FPresent));
+}
+
+void TMessageForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}

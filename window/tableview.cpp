@@ -1,0 +1,52 @@
+// The table's display: cell texts straight from the row records, row colours from the tag
+// objects, and the status line following the active row.
+#include <QFile>
+
+#include "window/tagcolours.h"
+#include "window/tagtable.h"
+
+unsigned char* TTagTable::TableGetCellData(int row, int column) {
+  if (!Store.IsListed(row)) return nullptr;
+  TagRow& record = Row(row);
+  switch (column) {
+    case 0:
+      return record.Title.Raw();
+    case 1:
+      return record.Artist.Raw();
+    case 2:
+      return record.Album.Raw();
+    case 3:
+      return record.Year.Raw();
+    case 4:
+      return record.Comment.Raw();
+    default:
+      return nullptr;
+  }
+}
+
+void TTagTable::TableGetCellAttributes(int row, int /*column*/, TCellAttributes& attrs) {
+  if (!Store.IsListed(row)) return;
+  if (Row(row).ReadOnly) {
+    attrs.Background = TagColours::ReadOnly;
+    attrs.Bold = true;
+    return;
+  }
+  const TMP3Tag& tag = Tag(row);
+  if (!tag.HasTitle())
+    attrs.Background = TagColours::Invalid;
+  else
+    attrs.Background = tag.IsVersion2() ? TagColours::Version2 : TagColours::Version1;
+}
+
+// The row passed is ignored: the grid also announces rows it merely paints.
+void TTagTable::TableEnteringRow(int /*row*/) {
+  const int active = Table.ActiveRow();
+  if (active == Store.ShownRow) return;
+  Store.ShownRow = active;
+  ShowRowPath(active);
+}
+
+void TTagTable::ShowRowPath(int row) {
+  SetStatus(Store.IsListed(row) ? QFile::decodeName(QByteArray::fromStdString(Tag(row).FullPath()))
+                                : QString());
+}

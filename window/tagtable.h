@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "grid/grid.h"
+#include "window/rowstore.h"
+
+class TCommentForm;
+
+// The main window's table logic: it configures the grid, answers its requests from the row
+// store, enforces the editing rules and saves. The main window owns the store, the grid, the
+// comment dialog and the status line and wires its buttons to SaveBtnClick and AskToSave.
+class TTagTable {
+ public:
+  // Sets the status line. Called during a save to show progress, so it should show the text at
+  // once (repaint), since the save loop lets no events run.
+  using StatusFn = std::function<void(const QString& text)>;
+
+  TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, StatusFn setStatus);
+  TTagTable(const TTagTable&) = delete;
+  TTagTable& operator=(const TTagTable&) = delete;
+
+  static constexpr int ColumnCount = 5;
+
+  // Table view (installed as the grid's callbacks).
+  unsigned char* TableGetCellData(int row, int column);
+  void TableGetCellAttributes(int row, int column, TCellAttributes& attrs);
+  void TableEnteringRow(int row);
+
+  // Cell editing.
+  void TableBeginEdit(int row, int column, bool& allow);
+  void TableEndEdit(std::string& text, int row, int column, bool& allow);
+
+  // Saving.
+  void SaveBtnClick();
+  // Writes every modified tag and reports each failure; "Changes saved" only when all were
+  // written. Returns false when some tag could not be written (Changed then stays set).
+  bool SaveAll();
+  // Finishes an edit in progress, keeping the editor's text.
+  void FinishEdit();
+  // The unsaved-changes question before a scan or a close: finishes an edit in progress, then,
+  // with unsaved edits, asks whether to save first. Returns whether the action may go on: false
+  // for Cancel, and after Yes when some tag could not be saved.
+  bool AskToSave();
+
+  // The status line shows the file of this row, or nothing for a row without a file.
+  void ShowRowPath(int row);
+
+ private:
+  TMP3Tag& Tag(int row) { return *Store.Tags[static_cast<std::size_t>(row)]; }
+  TagRow& Row(int row) { return Store.Rows[static_cast<std::size_t>(row)]; }
+  void EditComment(int row);
+
+  TRowStore& Store;
+  TGrid& Table;
+  TCommentForm& CommentForm;
+  StatusFn SetStatus;
+
+  // What the cell showed when its in-place edit began, for rows without a valid title.
+  int EditRow = 0, EditColumn = -1;
+  std::string EditStartText;
+};
