@@ -1,0 +1,186 @@
+// Runs the Scan button's work (TFolderScan with a real table and row store, events pumped after
+// every file) over a corpus and, in the same run, the tag layer's plain read of the same files.
+// Prints files per second of both, the scan's overhead over the plain read, the longest time
+// the window went without running its events, and the peak memory. Warm cache: one untimed
+// plain read comes first; then scans and plain reads alternate and the best of each counts.
+//
+//   scan_bench <corpus folder> [--reps N]
+
+#include <dirent.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "grid/grid.h"
+#include "scan/folderscan.h"
+#include "tags/mp3tag.h"
+#include "window/rowstore.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool IsMp3Name(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".mp3";
+}
+
+// The files the scan finds, in its order: a folder's files, then its visible subfolders.
+void ListFiles(const std::string& folder, std::vector<std::string>& files) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> subfolders;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (IsMp3Name(name) && entry->d_type == DT_REG) files.push_back(folder + "/" + name);
+    if (entry->d_type == DT_DIR && name[0] != '.') subfolders.push_back(name);
+  }
+  closedir(dir);
+  for (const std::string& name : subfolders) ListFiles(folder + "/" + name, files);
+}
+
+// The tag layer alone, as read_bench measures it: one new tag object per file.
+double PlainRead(const std::vector<std::string>& files) {
+  const auto start = Clock::now();
+  int failures = 0;
+  for (const std::string& path : files) {
+    try {
+      TMP3Tag tag;
+      tag.ReadTag(path);
+    } catch (...) {
+      ++failures;
+    }
+  }
+  const double seconds = SecondsSince(start);
+  if (failures) std::printf("  plain read: %d files failed\n", failures);
+  return seconds;
+}
+
+struct TScanRun {
+  double Seconds = 0;
+  double LongestGap = 0;  // seconds between two event pumps, scan start and end included
+  int Files = 0;
+};
+
+class TScanHarness {
+ public:
+  TScanHarness() {
+    auto* layout = new QVBoxLayout(&Window);
+    layout->addWidget(&Grid);
+    layout->addWidget(&Status);
+    Grid.SetColumns({"Title", "Artist", "Album", "Year", "Comment"}, {150, 150, 150, 36, 150},
+                    {255, 255, 255, 4, 255});
+    Grid.OnGetCellData = [this](int row, int column) -> unsigned char* {
+      if (!Store.IsListed(row)) return nullptr;
+      TagRow& r = Store.Rows[row];
+      switch (column) {
+        case 0:
+          return r.Title.Raw();
+        case 1:
+          return r.Artist.Raw();
+        case 2:
+          return r.Album.Raw();
+        case 3:
+          return r.Year.Raw();
+        case 4:
+          return r.Comment.Raw();
+        default:
+          return nullptr;
+      }
+    };
+    Window.resize(700, 400);
+    Window.show();
+  }
+
+  // `pumpEvents` false leaves the window's events alone, to show what pumping costs.
+  TScanRun Run(const std::string& corpus, bool pumpEvents = true) {
+    TScanRun run;
+    auto last = Clock::now();
+    TFolderScan scan(
+        Store, Grid, [this](const QString& text) { Status.setText(text); },
+        [this] { return Status.text(); },
+        [&] {
+          const auto now = Clock::now();
+          run.LongestGap =
+              std::max(run.LongestGap, std::chrono::duration<double>(now - last).count());
+          if (pumpEvents) QCoreApplication::processEvents();
+          last = Clock::now();
+        });
+    const auto start = Clock::now();
+    last = start;
+    scan.Scan(corpus, TScanScope::FolderTree);
+    run.Seconds = SecondsSince(start);
+    run.LongestGap = std::max(run.LongestGap, SecondsSince(last));
+    run.Files = Store.RowCount;
+    return run;
+  }
+
+ private:
+  QWidget Window;
+  TGrid Grid;
+  QLabel Status;
+  TRowStore Store;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: scan_bench <corpus folder> [--reps N]\n");
+    return 2;
+  }
+  const std::string corpus = argv[1];
+  const int reps =
+      argc >= 4 && std::string(argv[2]) == "--reps" ? std::max(1, std::atoi(argv[3])) : 3;
+
+  std::vector<std::string> files;
+  ListFiles(corpus, files);
+  std::printf("scan_bench: %zu files under %s\n", files.size(), corpus.c_str());
+  PlainRead(files);  // warm the cache
+
+  TScanHarness harness;
+  TScanRun first, best;
+  double plain = 1e30, unpumped = 1e30;
+  for (int rep = 0; rep < reps; ++rep) {
+    const TScanRun run = harness.Run(corpus);
+    if (rep == 0) first = run;
+    if (rep == 0 || run.Seconds < best.Seconds) best = run;
+    best.LongestGap = std::max(best.LongestGap, run.LongestGap);
+    plain = std::min(plain, PlainRead(files));
+    unpumped = std::min(unpumped, harness.Run(corpus, false).Seconds);
+  }
+
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("  scan, first (new tag objects): %8.0f files/s  (%d files, %.3f s)\n",
+              first.Files / first.Seconds, first.Files, first.Seconds);
+  std::printf("  scan, best of %d:              %8.0f files/s  (%.3f s)\n", reps,
+              best.Files / best.Seconds, best.Seconds);
+  std::printf("  scan without event pumps:      %8.0f files/s  (%.3f s)\n", best.Files / unpumped,
+              unpumped);
+  std::printf("  plain ReadTag, best of %d:     %8.0f files/s  (%.3f s)\n", reps,
+              files.size() / plain, plain);
+  std::printf("  scan overhead over plain read: %+.1f %%   (goal: below 25 %%)\n",
+              (best.Seconds / plain - 1) * 100);
+  std::printf("  longest gap between event runs: %.1f ms   (goal: below 50 ms)\n",
+              best.LongestGap * 1000);
+  std::printf("  peak memory (max RSS): %.1f MiB\n", usage.ru_maxrss / 1024.0);
+  return 0;
+}

@@ -1,0 +1,198 @@
+#include "scan/folderscan.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <cerrno>
+#include <memory>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "grid/grid.h"
+#include "scan/dirhandle.h"
+#include "scan/nativepath.h"
+#include "window/rowstore.h"
+#include "window/win1252.h"
+
+namespace {
+
+// Events run at least this often while a scan walks folders without MP3 files.
+constexpr qint64 PumpIntervalMs = 10;
+// The progress text changes at most this often; every change lays out the status line.
+constexpr qint64 ProgressIntervalMs = 100;
+
+// "*.mp3" as Windows matches it: the extension in any letter case, any name before it.
+bool MatchesMp3(const char* name) {
+  const std::string_view text(name);
+  if (text.size() < 4) return false;
+  const std::string_view ext = text.substr(text.size() - 4);
+  auto lower = [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); };
+  return ext[0] == '.' && lower(ext[1]) == 'm' && lower(ext[2]) == 'p' && ext[3] == '3';
+}
+
+std::string WithSeparator(const std::string& folder) {
+  return folder.ends_with('/') ? folder : folder + "/";
+}
+
+}  // namespace
+
+TFolderScan::TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, StatusFn status,
+                         PumpFn pump)
+    : Store(store),
+      Grid(grid),
+      SetStatus(std::move(setStatus)),
+      Status(std::move(status)),
+      PumpEvents(pump ? std::move(pump) : [] { QCoreApplication::processEvents(); }) {}
+
+void TFolderScan::Scan(const std::string& target, TScanScope scope) {
+  if (BeforeScan && !BeforeScan()) return;
+  FPending = TJob{target, scope};
+  if (FRunning) {
+    // Called from the running scan's event pump: let that scan unwind, then this one starts.
+    FStopRequested = true;
+    return;
+  }
+  FRunning = true;
+  struct TEndGuard {
+    TFolderScan& Scan;
+    ~TEndGuard() {
+      Scan.FRunning = false;
+      Scan.FPending.reset();
+    }
+  } guard{*this};
+  while (FPending) {
+    const TJob job = *std::exchange(FPending, std::nullopt);
+    FStopRequested = false;
+    Run(job);
+  }
+}
+
+void TFolderScan::Stop() {
+  FPending.reset();
+  FStopRequested = FRunning;
+}
+
+void TFolderScan::Run(const TJob& job) {
+  FRecurse = job.Scope != TScanScope::Folder;
+  FDevice.reset();
+  struct stat st;
+  if (job.Scope == TScanScope::EntireDrive && ::stat(job.Target.c_str(), &st) == 0)
+    FDevice = st.st_dev;
+
+  Store.RowCount = 0;
+  Grid.SetRowLimit(2);
+  Store.Changed = false;
+
+  FStatusBefore = Status ? Status() : QString();
+  FProgressShown = false;
+  FSincePump.start();
+  ScanFolder(job.Target);
+  // A scan that gave way to a new one shows nothing: the new one empties the list again.
+  if (!FPending) ShowResult();
+}
+
+void TFolderScan::ScanFolder(const std::string& folder) {
+  const std::string dir = WithSeparator(folder);
+  TDirHandle handle(opendir(dir.c_str()));
+  if (!handle) return;  // unreadable or gone: passed over
+  FFolder = dir;
+  ShowProgress(!FProgressShown);
+
+  const int fd = dirfd(handle.get());
+  std::vector<std::string> subfolders;
+  while (!FStopRequested) {
+    const dirent* entry = readdir(handle.get());
+    if (!entry) break;
+    const std::string name = entry->d_name;
+    if (FRecurse && IsFolderToEnter(fd, entry->d_name, entry->d_type)) subfolders.push_back(name);
+    if (MatchesMp3(name.c_str())) {
+      AddFile(dir, name, fd);
+      Pump();
+    } else if (FSincePump.elapsed() >= PumpIntervalMs) {
+      Pump();
+    }
+  }
+  handle.reset();
+
+  // Files of a folder come before those of its subfolders; subfolders depth first, in the
+  // order the folder listed them.
+  for (const std::string& name : subfolders) {
+    if (FStopRequested) return;
+    ScanFolder(dir + name);
+  }
+}
+
+bool TFolderScan::IsFolderToEnter(int dirFd, const char* name, unsigned char type) const {
+  if (name[0] == '.') return false;                        // hidden, and "." and ".."
+  if (type != DT_DIR && type != DT_UNKNOWN) return false;  // links and system entries
+  if (type == DT_DIR && !FDevice) return true;
+  struct stat st;
+  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode)) return false;
+  return !FDevice || st.st_dev == *FDevice;
+}
+
+void TFolderScan::AddFile(const std::string& dir, const std::string& name, int dirFd) {
+  ++Store.RowCount;
+  Store.GrowIfFull();
+  std::unique_ptr<TMP3Tag>& tag = Store.Tags[Store.RowCount];
+  if (!tag) tag = std::make_unique<TMP3Tag>();
+  try {
+    tag->ReadTag(dir + name);
+    struct stat st;
+    if (fstatat(dirFd, name.c_str(), &st, 0) != 0)
+      throw std::system_error(errno, std::generic_category());
+    TagRow& row = Store.Rows[Store.RowCount];
+    row.ReadOnly = (st.st_mode & S_IWUSR) == 0;
+    if (tag->HasTitle()) {
+      row.Title = tag->GetTitle();
+      row.Artist = tag->GetArtist();
+      row.Album = tag->GetAlbum();
+      row.Year = tag->GetYear();
+      row.Comment = tag->GetComment();
+    } else {
+      // A tag without a title counts as none, whatever its other fields hold.
+      row.Title = FileNameToTitle(name);
+      row.Artist.Clear();
+      row.Album.Clear();
+      row.Year.Clear();
+      row.Comment.Clear();
+    }
+  } catch (...) {
+    // Any file that cannot be read is dropped without a word; the next file takes its row.
+    tag.reset();
+    --Store.RowCount;
+  }
+}
+
+void TFolderScan::Pump() {
+  ShowProgress(false);
+  PumpEvents();
+  FSincePump.start();
+}
+
+void TFolderScan::ShowProgress(bool now) {
+  if (!SetStatus) return;
+  if (!now && FSinceProgress.isValid() && FSinceProgress.elapsed() < ProgressIntervalMs) return;
+  SetStatus(
+      QStringLiteral("Scanning %1 (%2 files found)").arg(DisplayPath(FFolder)).arg(Store.RowCount));
+  FProgressShown = true;
+  FSinceProgress.start();
+}
+
+void TFolderScan::ShowResult() {
+  if (Store.RowCount > 0) {
+    Grid.SetRowLimit(Store.RowCount + 1);
+    Grid.SetActiveRow(1);
+    Grid.setFocus();
+    if (SetStatus) SetStatus(DisplayPath(Store.Tags[1]->FullPath()));
+    if (Store.RowCount == 1) {
+      Grid.InvalidateRow(1);
+      Grid.RepaintNow();
+    }
+  } else if (FProgressShown && SetStatus) {
+    SetStatus(FStatusBefore);  // no file found: the status line shows what it showed before
+  }
+}

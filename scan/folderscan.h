@@ -1,0 +1,77 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <QElapsedTimer>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+
+struct TRowStore;
+class TGrid;
+
+// What a scan covers: one folder, a folder and its subfolders, or a whole drive (all its
+// folders, staying on its own file system).
+enum class TScanScope { Folder, FolderTree, EntireDrive };
+
+// The Scan button's work: empties the list, finds every "*.mp3" file of the target, reads each
+// one's tag into the row store and shows the result in the table. The scan runs on the
+// user-interface thread and lets pending window events run after every file, so the window
+// stays usable; pressing Scan again meanwhile replaces the running scan, and Stop ends it.
+class TFolderScan {
+ public:
+  using SetStatusFn = std::function<void(const QString& text)>;
+  using StatusFn = std::function<QString()>;
+  using PumpFn = std::function<void()>;
+
+  // `pump` runs pending window events; by default QCoreApplication::processEvents.
+  TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, StatusFn status,
+              PumpFn pump = nullptr);
+
+  // Runs first on every Scan: finishes a cell edit and guards unsaved changes. Returning false
+  // cancels the scan and changes nothing.
+  std::function<bool()> BeforeScan;
+
+  // Scans the target (a drive's mount point or a folder) into an emptied list. While a scan is
+  // running, that scan stops and this one starts afresh once control is back in it, so the list
+  // always holds the files of exactly one scan.
+  void Scan(const std::string& target, TScanScope scope);
+
+  // Ends a running scan at the next file; the files found so far stay listed.
+  void Stop();
+  bool Scanning() const { return FRunning; }
+
+ private:
+  struct TJob {
+    std::string Target;
+    TScanScope Scope;
+  };
+
+  void Run(const TJob& job);
+  void ScanFolder(const std::string& folder);
+  void AddFile(const std::string& dir, const std::string& name, int dirFd);
+  bool IsFolderToEnter(int dirFd, const char* name, unsigned char type) const;
+  void Pump();
+  void ShowProgress(bool now);
+  void ShowResult();
+
+  TRowStore& Store;
+  TGrid& Grid;
+  SetStatusFn SetStatus;
+  StatusFn Status;
+  PumpFn PumpEvents;
+
+  bool FRunning = false;
+  bool FStopRequested = false;
+  std::optional<TJob> FPending;  // the scan to run once the running one has stopped
+
+  // State of the running scan.
+  bool FRecurse = false;
+  std::optional<dev_t> FDevice;  // an entire-drive scan stays on this file system
+  std::string FFolder;           // the folder being read, for the status line
+  QString FStatusBefore;
+  bool FProgressShown = false;
+  QElapsedTimer FSincePump;
+  QElapsedTimer FSinceProgress;
+};

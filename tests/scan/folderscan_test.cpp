@@ -1,0 +1,319 @@
+#include "scan/folderscan.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "grid/grid.h"
+#include "scanfixture.h"
+#include "tests/common/tempdir.h"
+#include "window/rowstore.h"
+
+namespace {
+
+class FolderScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Grid.SetColumns({"Title", "Artist", "Album", "Year", "Comment"}, {150, 150, 150, 36, 150},
+                    {255, 255, 255, 4, 255});
+  }
+
+  TTempDir Dir;
+  TRowStore Store;
+  TGrid Grid;
+  QString StatusText = "before";
+  std::function<void()> OnPump;
+  int Pumps = 0;
+  TFolderScan Scanner{Store, Grid, [this](const QString& text) { StatusText = text; },
+                      [this] { return StatusText; },
+                      [this] {
+                        ++Pumps;
+                        if (OnPump) OnPump();
+                      }};
+
+  std::string Put(const std::string& relative, const std::string& bytes = Audio()) {
+    WriteFileBytes(Dir / relative, bytes);
+    return Dir / relative;
+  }
+
+  // Full paths of the listed files, in row order.
+  std::vector<std::string> Listed() const {
+    std::vector<std::string> paths;
+    for (int row = 1; row <= Store.RowCount; ++row) paths.push_back(Store.Tags[row]->FullPath());
+    return paths;
+  }
+  std::set<std::string> ListedSet() const {
+    const auto paths = Listed();
+    return {paths.begin(), paths.end()};
+  }
+  const TagRow& RowOf(const std::string& path) const {
+    for (int row = 1; row <= Store.RowCount; ++row)
+      if (Store.Tags[row]->FullPath() == path) return Store.Rows[row];
+    throw std::runtime_error("not listed: " + path);
+  }
+};
+
+TEST_F(FolderScanTest, FolderWithoutMp3FilesListsNothingAndKeepsStatus) {
+  Put("notes.txt");
+  Put("song.mp3x");
+  Put("mp3");
+  Store.Changed = true;
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  EXPECT_EQ(Store.RowCount, 0);
+  EXPECT_FALSE(Store.Changed);
+  EXPECT_EQ(Grid.RowLimit(), 2);
+  EXPECT_EQ(StatusText, "before");
+}
+
+TEST_F(FolderScanTest, RowsTakeTagFieldsOrTheFileName) {
+  struct TCase {
+    const char* Name;
+    std::string Bytes;
+    TagRow Expected;
+  };
+  auto row = [](const char* title, const char* artist, const char* album, const char* year,
+                const char* comment) {
+    TagRow r;
+    r.Title = title, r.Artist = artist, r.Album = album, r.Year = year, r.Comment = comment;
+    return r;
+  };
+  const TCase cases[] = {
+      {"v1.mp3", Audio() + Id3v1Block("Title", "Artist", "Album", "1999", "Note"),
+       row("Title", "Artist", "Album", "1999", "Note")},
+      {"v2.mp3", Id3v2Tag("Second", "Band") + Audio(), row("Second", "Band", "", "", "")},
+      {"none.mp3", Audio(), row("none.mp3", "", "", "", "")},
+      // A tag with an empty title counts as none, its other fields are not shown.
+      {"untitled.mp3", Audio() + Id3v1Block("", "Artist", "Album", "2000", "c"),
+       row("untitled.mp3", "", "", "", "")},
+      {"SONG.MP3", Audio() + Id3v1Block("Loud", "", "", "", ""), row("Loud", "", "", "", "")},
+      {"Mixed.Mp3", Audio(), row("Mixed.Mp3", "", "", "", "")},
+      {".hidden.mp3", Audio(), row(".hidden.mp3", "", "", "", "")},
+      {"caf\xc3\xa9.mp3", Audio(), row("caf\xe9.mp3", "", "", "", "")},  // name in Windows-1252
+  };
+  for (const auto& c : cases) Put(c.Name, c.Bytes);
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  ASSERT_EQ(Store.RowCount, static_cast<int>(std::size(cases)));
+  for (const auto& c : cases) {
+    const TagRow& got = RowOf(Dir / c.Name);
+    EXPECT_EQ(got.Title.Str(), c.Expected.Title.Str()) << c.Name;
+    EXPECT_EQ(got.Artist.Str(), c.Expected.Artist.Str()) << c.Name;
+    EXPECT_EQ(got.Album.Str(), c.Expected.Album.Str()) << c.Name;
+    EXPECT_EQ(got.Year.Str(), c.Expected.Year.Str()) << c.Name;
+    EXPECT_EQ(got.Comment.Str(), c.Expected.Comment.Str()) << c.Name;
+    EXPECT_FALSE(got.ReadOnly) << c.Name;
+  }
+}
+
+TEST_F(FolderScanTest, ReadOnlyFileIsFlagged) {
+  const std::string locked = Put("locked.mp3");
+  Put("open.mp3");
+  ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  ASSERT_EQ(Store.RowCount, 2);
+  EXPECT_TRUE(RowOf(locked).ReadOnly);
+  EXPECT_FALSE(RowOf(Dir / "open.mp3").ReadOnly);
+}
+
+TEST_F(FolderScanTest, UnreadableEntriesAreDroppedAndTheNextFileTakesTheRow) {
+  Put("a.mp3");
+  Put("c.mp3");
+  // Held open with sharing denied by another program.
+  const std::string held = Put("held.mp3", Audio() + Id3v1Block("Held", "", "", "", ""));
+  const int fd = ::open(held.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  ASSERT_EQ(::mkfifo((Dir / "pipe.mp3").c_str(), 0644), 0);  // must not block the scan
+  ASSERT_EQ(::symlink((Dir / "missing").c_str(), (Dir / "dangling.mp3").c_str()), 0);
+  MakeFolder(Dir / "folder.mp3");
+
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  ::close(fd);
+  EXPECT_EQ(ListedSet(), (std::set<std::string>{Dir / "a.mp3", Dir / "c.mp3"}));
+  // Slots of dropped files were emptied, none beyond the listed rows holds an object.
+  for (int row = Store.RowCount + 1; row < Store.Length(); ++row) EXPECT_FALSE(Store.Tags[row]);
+}
+
+TEST_F(FolderScanTest, ArraysGrowByTwentyAndObjectsAreReused) {
+  const std::pair<int, int> cases[] = {{49, 50}, {50, 70}, {70, 90}};
+  for (const auto& [files, length] : cases) {
+    TTempDir folder;
+    for (int i = 0; i < files; ++i) WriteFileBytes(folder / (std::to_string(i) + ".mp3"), Audio());
+    TRowStore store;
+    TFolderScan scan(store, Grid, nullptr, nullptr, [] {});
+    scan.Scan(folder.Path(), TScanScope::Folder);
+    EXPECT_EQ(store.RowCount, files);
+    EXPECT_EQ(store.Length(), length) << files << " files";
+    EXPECT_EQ(store.Rows.size(), store.Tags.size());
+
+    // A rescan creates no new objects; a shorter one leaves the later objects in place.
+    std::vector<const TMP3Tag*> before;
+    for (const auto& tag : store.Tags) before.push_back(tag.get());
+    scan.Scan(folder.Path(), TScanScope::Folder);
+    for (int row = 1; row <= files; ++row) EXPECT_EQ(store.Tags[row].get(), before[row]);
+    ::unlink((folder / "0.mp3").c_str());
+    scan.Scan(folder.Path(), TScanScope::Folder);
+    EXPECT_EQ(store.RowCount, files - 1);
+    EXPECT_NE(store.Tags[files], nullptr);
+  }
+}
+
+TEST_F(FolderScanTest, SubfoldersDepthFirstAfterTheFolderOwnFiles) {
+  Put("top.mp3");
+  MakeFolder(Dir / "a");
+  Put("a/a1.mp3");
+  MakeFolder(Dir / "a/deep");
+  Put("a/deep/d1.mp3");
+  MakeFolder(Dir / "b");
+  Put("b/b1.mp3");
+  MakeFolder(Dir / ".hidden");
+  Put(".hidden/secret.mp3");
+  MakeFolder(Dir / "x.mp3");  // tried as a file and dropped, entered as a folder
+  Put("x.mp3/inner.mp3");
+
+  Scanner.Scan(Dir.Path(), TScanScope::FolderTree);
+  const auto paths = Listed();
+  ASSERT_EQ(ListedSet(),
+            (std::set<std::string>{Dir / "top.mp3", Dir / "a/a1.mp3", Dir / "a/deep/d1.mp3",
+                                   Dir / "b/b1.mp3", Dir / "x.mp3/inner.mp3"}));
+  auto rowOf = [&](const std::string& p) {
+    return std::find(paths.begin(), paths.end(), p) - paths.begin();
+  };
+  EXPECT_EQ(rowOf(Dir / "top.mp3"), 0);
+  // Depth first: a's own file, then its subfolder, without b in between.
+  EXPECT_EQ(rowOf(Dir / "a/deep/d1.mp3"), rowOf(Dir / "a/a1.mp3") + 1);
+
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  EXPECT_EQ(Listed(), std::vector<std::string>{Dir / "top.mp3"});
+}
+
+TEST_F(FolderScanTest, LinksToFoldersAreNeverFollowed) {
+  MakeFolder(Dir / "music");
+  Put("music/one.mp3");
+  ASSERT_EQ(::symlink("..", (Dir / "music/loop").c_str()), 0);
+  ASSERT_EQ(::symlink((Dir / "music").c_str(), (Dir / "alias").c_str()), 0);
+  Scanner.Scan(Dir.Path(), TScanScope::FolderTree);
+  EXPECT_EQ(Listed(), std::vector<std::string>{Dir / "music/one.mp3"});
+}
+
+TEST_F(FolderScanTest, TargetEndingInSeparatorGetsNoSecondOne) {
+  Put("one.mp3");
+  Scanner.Scan(Dir.Path() + "/", TScanScope::Folder);
+  EXPECT_EQ(Listed(), std::vector<std::string>{Dir / "one.mp3"});
+}
+
+TEST_F(FolderScanTest, FoldersThatCannotBeReadArePassedOver) {
+  Put("first.mp3");
+  MakeFolder(Dir / "gone");
+  Put("gone/lost.mp3");
+  MakeFolder(Dir / "kept");
+  Put("kept/kept.mp3");
+  // The subfolder vanishes after its folder was listed, before the scan reaches it.
+  OnPump = [&] { std::filesystem::remove_all(Dir / "gone"); };
+  Scanner.Scan(Dir.Path(), TScanScope::FolderTree);
+  EXPECT_EQ(ListedSet(), (std::set<std::string>{Dir / "first.mp3", Dir / "kept/kept.mp3"}));
+
+  Scanner.Scan(Dir / "no-such-folder", TScanScope::FolderTree);
+  EXPECT_EQ(Store.RowCount, 0);
+}
+
+TEST_F(FolderScanTest, EntireDriveStaysOnItsFileSystem) {
+  Put("disk.mp3");
+  MakeFolder(Dir / "other");
+  if (::mount("tunemark-test", (Dir / "other").c_str(), "tmpfs", 0, nullptr) != 0)
+    GTEST_SKIP() << "cannot mount a file system here";
+  Put("other/elsewhere.mp3");
+  Scanner.Scan(Dir.Path(), TScanScope::EntireDrive);
+  const auto entire = ListedSet();
+  Scanner.Scan(Dir.Path(), TScanScope::FolderTree);
+  const auto tree = ListedSet();
+  ::umount((Dir / "other").c_str());
+  EXPECT_EQ(entire, std::set<std::string>{Dir / "disk.mp3"});
+  EXPECT_EQ(tree, (std::set<std::string>{Dir / "disk.mp3", Dir / "other/elsewhere.mp3"}));
+}
+
+TEST_F(FolderScanTest, ResultShowsRowOneAndItsPath) {
+  Put("only.mp3");
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  EXPECT_EQ(Grid.RowLimit(), 2);
+  EXPECT_EQ(Grid.ActiveRow(), 1);
+  EXPECT_EQ(StatusText, QString::fromStdString(Dir / "only.mp3"));
+
+  Put("two.mp3");
+  Put("three.mp3");
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  EXPECT_EQ(Grid.RowLimit(), 4);
+  EXPECT_EQ(Grid.ActiveRow(), 1);
+  EXPECT_EQ(StatusText, QString::fromStdString(Store.Tags[1]->FullPath()));
+}
+
+TEST_F(FolderScanTest, EventsRunAfterEveryFileAndStatusShowsProgress) {
+  for (int i = 0; i < 5; ++i) Put(std::to_string(i) + ".mp3");
+  std::vector<QString> seen;
+  OnPump = [&] { seen.push_back(StatusText); };
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  EXPECT_GE(Pumps, 5);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_TRUE(seen.front().contains(QString::fromStdString(Dir.Path())))
+      << seen.front().toStdString();
+  EXPECT_TRUE(seen.front().contains("files found")) << seen.front().toStdString();
+}
+
+TEST_F(FolderScanTest, CancelledBeforeScanChangesNothing) {
+  Put("one.mp3");
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  Store.Changed = true;
+  Scanner.BeforeScan = [] { return false; };
+  Scanner.Scan(Dir / "no-such-folder", TScanScope::Folder);
+  EXPECT_EQ(Store.RowCount, 1);
+  EXPECT_TRUE(Store.Changed);
+}
+
+// Pressing Scan during a scan must not nest a second scan and then append the first one's
+// remaining files after it.
+TEST_F(FolderScanTest, ScanDuringScanRestartsWithOnlyTheNewFiles) {
+  for (int i = 0; i < 10; ++i) Put("first-" + std::to_string(i) + ".mp3");
+  TTempDir second;
+  for (int i = 0; i < 3; ++i)
+    WriteFileBytes(second / ("second-" + std::to_string(i) + ".mp3"), Audio());
+  int depth = 0, deepest = 0;
+  OnPump = [&] {
+    ++depth;
+    deepest = std::max(deepest, depth);
+    if (Pumps == 2) Scanner.Scan(second.Path(), TScanScope::Folder);
+    --depth;
+  };
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  EXPECT_EQ(ListedSet(), (std::set<std::string>{second / "second-0.mp3", second / "second-1.mp3",
+                                                second / "second-2.mp3"}));
+  EXPECT_EQ(deepest, 1);
+  EXPECT_FALSE(Scanner.Scanning());
+  EXPECT_EQ(StatusText, QString::fromStdString(Store.Tags[1]->FullPath()));
+}
+
+TEST_F(FolderScanTest, StopEndsTheScanAtTheNextFile) {
+  for (int i = 0; i < 10; ++i) Put(std::to_string(i) + ".mp3");
+  MakeFolder(Dir / "sub");
+  Put("sub/later.mp3");
+  OnPump = [&] {
+    if (Store.RowCount == 3) Scanner.Stop();
+  };
+  Scanner.Scan(Dir.Path(), TScanScope::FolderTree);
+  EXPECT_EQ(Store.RowCount, 3);
+  EXPECT_FALSE(Scanner.Scanning());
+  EXPECT_EQ(Grid.RowLimit(), 4);
+
+  OnPump = nullptr;  // a later scan runs to its end
+  Scanner.Scan(Dir.Path(), TScanScope::FolderTree);
+  EXPECT_EQ(Store.RowCount, 11);
+}
+
+}  // namespace
