@@ -5,9 +5,7 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
-#include <cerrno>
 #include <memory>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -39,13 +37,22 @@ std::string WithSeparator(const std::string& folder) {
 
 }  // namespace
 
+TFolderScan::PumpFn WindowEventPump(TFolderScan::PumpFn run) {
+  if (!run) run = [] { QCoreApplication::processEvents(); };
+  return [run = std::move(run), sinceRun = QElapsedTimer()]() mutable {
+    if (sinceRun.isValid() && sinceRun.nsecsElapsed() < 1'000'000) return;
+    run();
+    sinceRun.start();
+  };
+}
+
 TFolderScan::TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, StatusFn status,
                          PumpFn pump)
     : Store(store),
       Grid(grid),
       SetStatus(std::move(setStatus)),
       Status(std::move(status)),
-      PumpEvents(pump ? std::move(pump) : [] { QCoreApplication::processEvents(); }) {}
+      PumpEvents(pump ? std::move(pump) : WindowEventPump()) {}
 
 void TFolderScan::Scan(const std::string& target, TScanScope scope) {
   if (BeforeScan && !BeforeScan()) return;
@@ -109,7 +116,7 @@ void TFolderScan::ScanFolder(const std::string& folder) {
     const std::string name = entry->d_name;
     if (FRecurse && IsFolderToEnter(fd, entry->d_name, entry->d_type)) subfolders.push_back(name);
     if (MatchesMp3(name.c_str())) {
-      AddFile(dir, name, fd);
+      AddFile(dir, name);
       Pump();
     } else if (FSincePump.elapsed() >= PumpIntervalMs) {
       Pump();
@@ -134,18 +141,16 @@ bool TFolderScan::IsFolderToEnter(int dirFd, const char* name, unsigned char typ
   return !FDevice || st.st_dev == *FDevice;
 }
 
-void TFolderScan::AddFile(const std::string& dir, const std::string& name, int dirFd) {
+void TFolderScan::AddFile(const std::string& dir, const std::string& name) {
   ++Store.RowCount;
   Store.GrowIfFull();
   std::unique_ptr<TMP3Tag>& tag = Store.Tags[Store.RowCount];
   if (!tag) tag = std::make_unique<TMP3Tag>();
   try {
     tag->ReadTag(dir + name);
-    struct stat st;
-    if (fstatat(dirFd, name.c_str(), &st, 0) != 0)
-      throw std::system_error(errno, std::generic_category());
     TagRow& row = Store.Rows[Store.RowCount];
-    row.ReadOnly = (st.st_mode & S_IWUSR) == 0;
+    // The attribute as the tag layer found it when it opened the file: no second look.
+    row.ReadOnly = tag->ReadOnly();
     if (tag->HasTitle()) {
       row.Title = tag->GetTitle();
       row.Artist = tag->GetArtist();

@@ -4,15 +4,13 @@
 
 #include "tags/reporter.h"
 #include "window/messagebox.h"
+#include "window/tagreport.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("Tunemark");
   setOrganizationName("Weldrake");
-  // The tag layer reports a failed save through this; its text names the file's path.
-  SetTagReporter([](const std::string& message) {
-    MessageDlg(QFile::decodeName(QByteArray::fromStdString(message)), TMsgKind::Error,
-               TButtons::Ok());
-  });
+  // The tag layer reports a failed save through this.
+  SetTagReporter(ShowTagReport);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

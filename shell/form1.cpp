@@ -124,11 +124,14 @@ void TForm1::FormCreate() {
   // The row store starts with 50 empty entries, no rows, nothing shown and nothing changed.
   FHelpFile = QCoreApplication::applicationDirPath() + "/TUNEMARKHELP.HLP";
   CommentForm = new TCommentForm(this);
-  TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm,
-                                         [this](const QString& text) { FileName->setText(text); });
-  FolderScan = std::make_unique<TFolderScan>(
-      Store, *Table, [this](const QString& text) { FileName->setText(text); },
-      [this] { return FileName->text(); });
+  // The save loop lets no events run, so the status line repaints at once.
+  const auto setStatus = [this](const QString& text) {
+    FileName->setText(text);
+    FileName->repaint();
+  };
+  TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm, setStatus);
+  FolderScan = std::make_unique<TFolderScan>(Store, *Table, setStatus,
+                                             [this] { return FileName->text(); });
   FolderScan->BeforeScan = [this] { return TagTable->AskToSave(); };
   HelpViewer = std::make_unique<THelpViewer>();
   try {

@@ -1,5 +1,6 @@
 #include "tags/mp3tag.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -77,6 +78,7 @@ void TMP3Tag::ReadTag(const std::string& path) {
     LoadBlock(*file, source);
   }
   FFullPath = path;
+  FReadOnly = (file->Status().st_mode & S_IWUSR) == 0;
   FModified = false;
   FHasTitle = HasTag() && !GetTitle().empty();
 }

@@ -52,6 +52,8 @@ class TMP3Tag {
   bool Modified() const { return FModified; }
   // The whole path the file was read with; every later operation uses it.
   const std::string& FullPath() const { return FFullPath; }
+  // The file carried the read-only attribute (owner write bit clear) when ReadTag opened it.
+  bool ReadOnly() const { return FReadOnly; }
 
  private:
   void LoadBlock(TPosixFile& file, TByteSource& source);
@@ -61,6 +63,7 @@ class TMP3Tag {
 
   std::array<std::uint8_t, 128> Block{};
   bool FHasTitle = false;
+  bool FReadOnly = false;
   bool FModified = false;
   bool EndsInBlock = false;  // the file ended in an ID3v1 block when read or last stored
   std::string FFullPath;

@@ -103,6 +103,19 @@ TEST_F(MP3Tag, ReadTagReplacesTheWholeStateOfAReusedObject) {
   EXPECT_EQ(tag.GetTitle(), "Third");
 }
 
+TEST_F(MP3Tag, ReadTagRecordsTheReadOnlyAttributeOfBothFormats) {
+  for (const std::string& bytes : {Tag(Frame("TIT2", "\0Two"s)), Audio(300)}) {
+    TMP3Tag tag;
+    tag.ReadTag(Song(bytes));
+    EXPECT_FALSE(tag.ReadOnly());
+    std::filesystem::permissions(FPath, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    tag.ReadTag(FPath);
+    EXPECT_TRUE(tag.ReadOnly());
+    std::filesystem::remove(FPath);
+  }
+}
+
 TEST_F(MP3Tag, ReadTagOfAMissingFileRaisesAndKeepsThePath) {
   TMP3Tag tag;
   tag.ReadTag(Song(Audio(200) + Block("Kept", "", "", "", "", 0)));
