@@ -97,21 +97,7 @@ class TScanHarness {
                     {255, 255, 255, 4, 255});
     Grid.OnGetCellData = [this](int row, int column) -> unsigned char* {
       if (!Store.IsListed(row)) return nullptr;
-      TagRow& r = Store.Rows[row];
-      switch (column) {
-        case 0:
-          return r.Title.Raw();
-        case 1:
-          return r.Artist.Raw();
-        case 2:
-          return r.Album.Raw();
-        case 3:
-          return r.Year.Raw();
-        case 4:
-          return r.Comment.Raw();
-        default:
-          return nullptr;
-      }
+      return Store.Rows[row].Field(column);
     };
     Window.resize(700, 400);
     Window.show();

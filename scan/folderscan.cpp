@@ -13,7 +13,6 @@
 #include "scan/dirhandle.h"
 #include "scan/nativepath.h"
 #include "window/rowstore.h"
-#include "window/win1252.h"
 
 namespace {
 
@@ -148,23 +147,7 @@ void TFolderScan::AddFile(const std::string& dir, const std::string& name) {
   if (!tag) tag = std::make_unique<TMP3Tag>();
   try {
     tag->ReadTag(dir + name);
-    TagRow& row = Store.Rows[Store.RowCount];
-    // The attribute as the tag layer found it when it opened the file: no second look.
-    row.ReadOnly = tag->ReadOnly();
-    if (tag->HasTitle()) {
-      row.Title = tag->GetTitle();
-      row.Artist = tag->GetArtist();
-      row.Album = tag->GetAlbum();
-      row.Year = tag->GetYear();
-      row.Comment = tag->GetComment();
-    } else {
-      // A tag without a title counts as none, whatever its other fields hold.
-      row.Title = FileNameToTitle(name);
-      row.Artist.Clear();
-      row.Album.Clear();
-      row.Year.Clear();
-      row.Comment.Clear();
-    }
+    Store.Rows[Store.RowCount].Fill(*tag, name);
   } catch (...) {
     // Any file that cannot be read is dropped without a word; the next file takes its row.
     tag.reset();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tags/mp3tag.h"
@@ -14,6 +16,15 @@ struct TagRow {
   ShortString<4> Year;
   ShortString<255> Comment;
   bool ReadOnly = false;
+
+  // The storage of a column's text (0 Title .. 4 Comment): its length byte, the characters
+  // right behind it. nullptr for any other column.
+  std::uint8_t* Field(int column);
+
+  // The row of a freshly read file: the tag's fields when it has a valid title; otherwise the
+  // file's own name as Title and the rest empty, whatever else the tag holds. The read-only
+  // attribute is the one the tag object found when it opened the file.
+  void Fill(TMP3Tag& tag, const std::string& fileName);
 };
 
 // The list of files of the last scan: parallel arrays indexed by table row (entry 0 unused).

@@ -7,21 +7,7 @@
 
 unsigned char* TTagTable::TableGetCellData(int row, int column) {
   if (!Store.IsListed(row)) return nullptr;
-  TagRow& record = Row(row);
-  switch (column) {
-    case 0:
-      return record.Title.Raw();
-    case 1:
-      return record.Artist.Raw();
-    case 2:
-      return record.Album.Raw();
-    case 3:
-      return record.Year.Raw();
-    case 4:
-      return record.Comment.Raw();
-    default:
-      return nullptr;
-  }
+  return Row(row).Field(column);
 }
 
 void TTagTable::TableGetCellAttributes(int row, int /*column*/, TCellAttributes& attrs) {

@@ -1,7 +1,5 @@
 #include "tablefixture.h"
 
-#include <sys/stat.h>
-
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -10,7 +8,6 @@
 
 #include "tags/reporter.h"
 #include "window/tagreport.h"
-#include "window/win1252.h"
 
 TTableFixture::TTableFixture()
     : TagTable(Store, Table, CommentForm, [this](const QString& text) { StatusHistory << text; }) {
@@ -41,22 +38,7 @@ void TTableFixture::Scan(const std::vector<std::string>& paths) {
     TagRow& row = Store.Rows[static_cast<std::size_t>(Store.RowCount)];
     try {
       slot->ReadTag(path);
-      struct stat st {};
-      ::stat(path.c_str(), &st);
-      row.ReadOnly = (st.st_mode & S_IWUSR) == 0;
-      if (slot->HasTitle()) {
-        row.Title = slot->GetTitle();
-        row.Artist = slot->GetArtist();
-        row.Album = slot->GetAlbum();
-        row.Year = slot->GetYear();
-        row.Comment = slot->GetComment();
-      } else {
-        row.Title = FileNameToTitle(std::filesystem::path(path).filename().string());
-        row.Artist.Clear();
-        row.Album.Clear();
-        row.Year.Clear();
-        row.Comment.Clear();
-      }
+      row.Fill(*slot, std::filesystem::path(path).filename().string());
     } catch (const std::exception&) {
       slot.reset();
       --Store.RowCount;
