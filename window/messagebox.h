@@ -5,7 +5,8 @@
 
 // The house message box: title and icon per kind, buttons always left to right Yes, No, OK,
 // Cancel as present; default OK, else Yes; Escape gives Cancel, else No, else OK; the title-bar
-// close gives Cancel (else the Escape answer). A carriage return starts a new line.
+// close gives Cancel, also where no Cancel button is shown. A carriage return starts a new
+// line.
 enum class TMsgKind { Error, Information, Confirm };
 enum class TAnswer { Yes, No, OK, Cancel };
 

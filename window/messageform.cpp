@@ -113,9 +113,10 @@ void TMessageForm::Finish(TAnswer answer) {
 void TMessageForm::reject() { Finish(EscapeAnswer(FPresent)); }
 
 void TMessageForm::closeEvent(QCloseEvent* event) {
-  // Closing from the title bar is Cancel; a box without Cancel takes its Escape answer.
+  // Closing from the title bar answers Cancel, also for a box without a Cancel button: at the
+  // version 1 question that counts as "not No" and converts the tag.
   event->accept();
-  Finish(FPresent.Cancel ? TAnswer::Cancel : EscapeAnswer(FPresent));
+  Finish(TAnswer::Cancel);
 }
 
 void TMessageForm::showEvent(QShowEvent* event) {

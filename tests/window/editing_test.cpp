@@ -57,19 +57,22 @@ TEST_F(Editing, CutTextEqualToTheOldValueChangesNothing) {
   EXPECT_FALSE(Tag(1).Modified());
 }
 
-TEST_F(Editing, ThirtyOneCharactersForVersion1AnsweredYesConvert) {
-  Scan({AddFile("a.mp3", Id3v1File("Title", "Old artist"))});
-  {
-    TScriptedBoxes boxes;
-    boxes.Expect(Version1Question, TAnswer::Yes, TMsgKind::Confirm);
-    EditCell(1, 1, QString(31, 'y'));
+TEST_F(Editing, ThirtyOneCharactersForVersion1AnsweredYesOrClosedConvert) {
+  // Closing the box from its title bar answers Cancel, which is not No.
+  for (const TAnswer answer : {TAnswer::Yes, TAnswer::Cancel}) {
+    Scan({AddFile("a.mp3", Id3v1File("Title", "Old artist"))});
+    {
+      TScriptedBoxes boxes;
+      boxes.Expect(Version1Question, answer, TMsgKind::Confirm);
+      EditCell(1, 1, QString(31, 'y'));
+    }
+    EXPECT_EQ(CellText(1, 1), QString(31, 'y'));
+    EXPECT_EQ(Tag(1).GetArtist(), std::string(31, 'y'));
+    EXPECT_TRUE(Tag(1).IsVersion2());
+    EXPECT_EQ(Tag(1).GetTitle(), "Title");
+    EXPECT_TRUE(Store.Changed);
+    EXPECT_EQ(Attributes(1).Background, TagColours::Version2);
   }
-  EXPECT_EQ(CellText(1, 1), QString(31, 'y'));
-  EXPECT_EQ(Tag(1).GetArtist(), std::string(31, 'y'));
-  EXPECT_TRUE(Tag(1).IsVersion2());
-  EXPECT_EQ(Tag(1).GetTitle(), "Title");
-  EXPECT_TRUE(Store.Changed);
-  EXPECT_EQ(Attributes(1).Background, TagColours::Version2);
 }
 
 TEST_F(Editing, ExactlyThirtyCharactersAskNothing) {

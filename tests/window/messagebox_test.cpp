@@ -23,13 +23,13 @@ struct TButtonCase {
 };
 
 const TButtonCase ButtonCases[] = {
-    {"Ok", TButtons::Ok(), {TAnswer::OK}, TAnswer::OK, TAnswer::OK, TAnswer::OK},
+    {"Ok", TButtons::Ok(), {TAnswer::OK}, TAnswer::OK, TAnswer::OK, TAnswer::Cancel},
     {"YesNo",
      TButtons::YesNo(),
      {TAnswer::Yes, TAnswer::No},
      TAnswer::Yes,
      TAnswer::No,
-     TAnswer::No},
+     TAnswer::Cancel},
     {"YesNoCancel",
      TButtons::YesNoCancel(),
      {TAnswer::Yes, TAnswer::No, TAnswer::Cancel},
