@@ -109,8 +109,7 @@ class TScanHarness {
     auto last = Clock::now();
     TFolderScan scan(
         Store, Grid, [this](const QString& text) { Status.setText(text); },
-        [this] { return Status.text(); },
-        WindowEventPump([&] {
+        [this] { return Status.text(); }, WindowEventPump([&] {
           const auto now = Clock::now();
           run.LongestGap =
               std::max(run.LongestGap, std::chrono::duration<double>(now - last).count());
@@ -177,8 +176,9 @@ int main(int argc, char** argv) {
   std::printf("  find + ReadTag, best of %d:     %8.0f files/s  (%.3f s)\n", reps,
               files.size() / found, found);
   std::printf("  scan overhead over plain read: %+.1f %%\n", (best.Seconds / plain - 1) * 100);
-  std::printf("  scan overhead over find + read (rows, window events): %+.1f %%   (goal: below 25 %%)\n",
-              (best.Seconds / found - 1) * 100);
+  std::printf(
+      "  scan overhead over find + read (rows, window events): %+.1f %%   (goal: below 25 %%)\n",
+      (best.Seconds / found - 1) * 100);
   std::printf("  longest gap between event runs: %.1f ms   (goal: below 50 ms)\n",
               best.LongestGap * 1000);
   std::printf("  peak memory (max RSS): %.1f MiB\n", usage.ru_maxrss / 1024.0);

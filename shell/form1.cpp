@@ -9,12 +9,12 @@
 
 #include "grid/grid.h"
 #include "scan/directorylistbox.h"
-#include "scan/harddrivecombobox.h"
 #include "scan/folderscan.h"
+#include "scan/harddrivecombobox.h"
 #include "shell/about.h"
+#include "shell/application.h"
 #include "shell/displaysettings.h"
 #include "shell/formsettings.h"
-#include "shell/application.h"
 #include "shell/helpviewer.h"
 #include "shell/icon.h"
 #include "window/commentform.h"
@@ -72,8 +72,7 @@ void TForm1::CreateControls() {
   ScanSubdirectories->setGeometry(8, 36, 129, 17);
   ScanSubdirectories->setChecked(true);
   ScanSubdirectories->hide();
-  HelpBtn = MakeButton(Panel1, "&Help", ButtonIcon(TButtonImage::Help),
-                       {518, 4, 75, 25});
+  HelpBtn = MakeButton(Panel1, "&Help", ButtonIcon(TButtonImage::Help), {518, 4, 75, 25});
   AboutBtn = MakeButton(Panel1, "About ...", ButtonIcon(TButtonImage::About), {598, 4, 75, 25});
   layout->addWidget(Panel1);
 
@@ -96,10 +95,8 @@ void TForm1::CreateControls() {
   Panel4 = new QWidget(Panel3);
   Panel4->setGeometry(DesignClientWidth - 243, 0, 243, 30);
   ScanBtn = MakeButton(Panel4, "Scan", ButtonIcon(TButtonImage::Scan), {5, 2, 75, 23});
-  SaveBtn = MakeButton(Panel4, "Save", ButtonIcon(TButtonImage::Save),
-                       {84, 2, 75, 23});
-  CloseBtn = MakeButton(Panel4, "Close", ButtonIcon(TButtonImage::Close),
-                        {163, 2, 75, 23});
+  SaveBtn = MakeButton(Panel4, "Save", ButtonIcon(TButtonImage::Save), {84, 2, 75, 23});
+  CloseBtn = MakeButton(Panel4, "Close", ButtonIcon(TButtonImage::Close), {163, 2, 75, 23});
   layout->addWidget(Panel3);
 
   setTabOrder(DriveCombo, EntireDrive);
@@ -130,8 +127,8 @@ void TForm1::FormCreate() {
     FileName->repaint();
   };
   TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm, setStatus);
-  FolderScan = std::make_unique<TFolderScan>(Store, *Table, setStatus,
-                                             [this] { return FileName->text(); });
+  FolderScan =
+      std::make_unique<TFolderScan>(Store, *Table, setStatus, [this] { return FileName->text(); });
   FolderScan->BeforeScan = [this] { return TagTable->AskToSave(); };
   HelpViewer = std::make_unique<THelpViewer>();
   try {
@@ -170,9 +167,8 @@ void TForm1::ScanBtnClick() {
   if (EntireDrive->isChecked())
     FolderScan->Scan(DriveCombo->Drive(), TScanScope::EntireDrive);
   else
-    FolderScan->Scan(DirectoryList->HighlightedPath(), ScanSubdirectories->isChecked()
-                                                           ? TScanScope::FolderTree
-                                                           : TScanScope::Folder);
+    FolderScan->Scan(DirectoryList->HighlightedPath(),
+                     ScanSubdirectories->isChecked() ? TScanScope::FolderTree : TScanScope::Folder);
 }
 
 void TForm1::SaveBtnClick() { TagTable->SaveBtnClick(); }

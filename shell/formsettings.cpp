@@ -12,7 +12,9 @@
 namespace {
 
 std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString Shown(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString Shown(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 }  // namespace
 

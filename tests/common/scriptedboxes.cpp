@@ -35,8 +35,7 @@ TScriptedBoxes& TScriptedBoxes::Expect(const QString& text, TAnswer answer, TMsg
   return *this;
 }
 
-TScriptedBoxes& TScriptedBoxes::ExpectPrefix(const QString& prefix, TAnswer answer,
-                                             TMsgKind kind) {
+TScriptedBoxes& TScriptedBoxes::ExpectPrefix(const QString& prefix, TAnswer answer, TMsgKind kind) {
   FExpected.push_back({prefix, true, answer, kind});
   return *this;
 }

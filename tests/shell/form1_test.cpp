@@ -160,7 +160,8 @@ TEST_F(Form1Test, EverySettingSurvivesARestart) {
   EXPECT_TRUE(form.DirectoryList->isVisibleTo(&form));
   EXPECT_EQ(form.Panel1->height(), 113);
   EXPECT_EQ(form.DirectoryList->Directory(), music / "rock");
-  for (int column = 0; column < 5; ++column) EXPECT_EQ(form.Table->ColumnWidth(column), 60 + column);
+  for (int column = 0; column < 5; ++column)
+    EXPECT_EQ(form.Table->ColumnWidth(column), 60 + column);
   form.FormDestroy();
 }
 
@@ -176,8 +177,7 @@ TEST_F(Form1Test, AStoredValueThatIsNotTextStopsTheReadingAtIt) {
 }
 
 TEST_F(Form1Test, AStoredFolderThatIsGoneIsReportedAndTheRestKeepsItsDesignValues) {
-  StoreRaw(Store,
-           "Entire%20Drive=0\nScanDir=/nonexistent/tunemark/folder\nCol%200=99\nWidth=700");
+  StoreRaw(Store, "Entire%20Drive=0\nScanDir=/nonexistent/tunemark/folder\nCol%200=99\nWidth=700");
   TScriptedBoxes boxes;
   boxes.ExpectPrefix("", TAnswer::OK, TMsgKind::Error);
   TForm1 form;
