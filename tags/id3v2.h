@@ -16,7 +16,7 @@ class TID3v2 {
   const std::string& Title() const { return FTitle; }
   const std::string& Artist() const { return FArtist; }
   const std::string& Album() const { return FAlbum; }
-  int Track() const { return FTrack; }
+  std::int64_t Track() const { return FTrack; }
   const std::string& Year() const { return FYear; }
   const std::string& Genre() const { return FGenre; }
   const std::string& Comment() const { return FComment; }
@@ -48,7 +48,7 @@ class TID3v2 {
   std::string FTitle;
   std::string FArtist;
   std::string FAlbum;
-  int FTrack = 0;
+  std::int64_t FTrack = 0;
   std::string FYear;
   std::string FGenre;
   std::string FComment;

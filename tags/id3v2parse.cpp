@@ -1,7 +1,7 @@
 #include "tags/id3v2parse.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 
 #include "tags/bytesource.h"
 #include "tags/id3v2.h"
@@ -78,7 +78,7 @@ void StoreFrame(std::string_view id, std::string text, TTagInfo& info) {
   if (found != FrameIds.end()) info.Frames[std::size_t(found - FrameIds.begin())] = std::move(text);
 }
 
-int ParseTrack(std::string_view text) {
+std::int64_t ParseTrack(std::string_view text) {
   const std::string trimmed = Trim(text);
   std::string_view number = std::string_view(trimmed).substr(0, trimmed.find('/'));
   bool negative = false;
@@ -95,14 +95,15 @@ int ParseTrack(std::string_view text) {
     number.remove_prefix(2);
   }
   if (number.empty() || negative) return 0;
-  long long value = 0;
+  std::int64_t value = 0;
   for (const char c : number) {
     const int digit = HexDigit(c);
     if (digit < 0 || digit >= base) return 0;
+    // A number beyond the 64-bit range cannot be kept; it counts as no number.
+    if (value > (INT64_MAX - digit) / base) return 0;
     value = value * base + digit;
-    if (value > INT_MAX) return 0;
   }
-  return int(value);
+  return value;
 }
 
 std::string ParseGenre(std::string_view text) {

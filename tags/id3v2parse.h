@@ -26,7 +26,7 @@ void StoreFrame(std::string_view id, std::string text, TTagInfo& info);
 
 // The track number of a "TRCK" text: the trimmed part before the first "/", as a decimal or
 // "$"/"x"/"0x" hexadecimal integer. Empty, negative, out of range or not a number gives 0.
-int ParseTrack(std::string_view text);
+std::int64_t ParseTrack(std::string_view text);
 
 // A "TCON" text, trimmed, without everything up to its last ")".
 std::string ParseGenre(std::string_view text);

@@ -48,8 +48,8 @@ int Read(const std::string& path) {
     // Track and Genre are kept by the ID3v2 tag but not served by the file object.
     TID3v2 v2;
     v2.ReadFromFile(path);
-    std::printf("version=%d\nsize=%lld\ntrack=%d\n", v2.Version(),
-                static_cast<long long>(v2.Size()), v2.Track());
+    std::printf("version=%d\nsize=%lld\ntrack=%lld\n", v2.Version(),
+                static_cast<long long>(v2.Size()), static_cast<long long>(v2.Track()));
     PrintField("genre", v2.Genre());
   }
   return 0;

@@ -23,7 +23,7 @@ TEST(Trim, BlanksAreZeroToSpaceOnTrimAndOnlySpaceOnTrailingSpaces) {
 
 struct TTrackCase {
   std::string Text;
-  int Track;
+  std::int64_t Track;
 };
 
 class ParseTrackTest : public testing::TestWithParam<TTrackCase> {};
@@ -43,9 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                     TTrackCase{"3.5", 0}, TTrackCase{"255", 255},
                     // Above 255 the number is kept whole, to be written back unchanged.
                     TTrackCase{"300", 300}, TTrackCase{"65536/2", 65536},
-                    TTrackCase{"2147483647", 2147483647},
-                    // Negative or too large for the number type: no track.
-                    TTrackCase{"-3", 0}, TTrackCase{"-0", 0}, TTrackCase{"2147483648", 0},
+                    TTrackCase{"3000000000", 3000000000},
+                    TTrackCase{"9223372036854775807", INT64_MAX},
+                    // Negative, or beyond any number type: no track.
+                    TTrackCase{"-3", 0}, TTrackCase{"-0", 0}, TTrackCase{"9223372036854775808", 0},
                     TTrackCase{"99999999999999999999", 0}, TTrackCase{"-$10", 0}));
 
 struct TGenreCase {
