@@ -112,8 +112,10 @@ bool TGridDelegate::eventFilter(QObject* object, QEvent* event) {
     return true;
   }
   if (event->type() == QEvent::FocusOut) {
-    // The editor's own context menu takes the focus without ending the edit.
-    if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason) return false;
+    // The editor's own context menu, and switching to another window, take the focus without
+    // ending the edit; it goes on when the window is active again.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return false;
     for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
       if (w == editor) return false;
     Grid.FinishEdit();

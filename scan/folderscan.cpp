@@ -62,6 +62,10 @@ void TFolderScan::Scan(const std::string& target, TScanScope scope) {
     return;
   }
   FRunning = true;
+  // What the status line showed before the first of these scans: a scan that replaced a running
+  // one and found nothing puts it back, not the replaced scan's progress.
+  FStatusBefore = Status ? Status() : QString();
+  FProgressShown = false;
   struct TEndGuard {
     TFolderScan& Scan;
     ~TEndGuard() {
@@ -92,8 +96,6 @@ void TFolderScan::Run(const TJob& job) {
   Grid.SetRowLimit(2);
   Store.Changed = false;
 
-  FStatusBefore = Status ? Status() : QString();
-  FProgressShown = false;
   FSincePump.start();
   ScanFolder(job.Target);
   // A scan that gave way to a new one shows nothing: the new one empties the list again.

@@ -121,10 +121,11 @@ void TForm1::FormCreate() {
   // The row store starts with 50 empty entries, no rows, nothing shown and nothing changed.
   FHelpFile = QCoreApplication::applicationDirPath() + "/TUNEMARKHELP.HLP";
   CommentForm = new TCommentForm(this);
-  // The save loop lets no events run, so the status line repaints at once.
+  // The save loop lets no events run, so the status line repaints at once, unless the text
+  // comes from the table's own painting (the row-entering notification).
   const auto setStatus = [this](const QString& text) {
     FileName->setText(text);
-    FileName->repaint();
+    if (!Table->viewport()->paintingActive()) FileName->repaint();
   };
   TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm, setStatus);
   FolderScan =

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -34,6 +35,7 @@ TCommentForm::TCommentForm(QWidget* parent)
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setTabChangesFocus(true);
+  Memo1->installEventFilter(this);
 
   Panel1 = new QWidget(this);
   Panel1->setFixedHeight(37);
@@ -84,4 +86,16 @@ void TCommentForm::showEvent(QShowEvent* event) {
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
+}
+
+bool TCommentForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Memo1 && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter && key->modifiers().testFlag(Qt::ShiftModifier)) {
+      Memo1->textCursor().insertBlock();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }

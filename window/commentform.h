@@ -30,4 +30,7 @@ class TCommentForm : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Shift+Enter in the text area starts a new line as Enter does, so every line typed comes
+  // back separated by CR.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 };

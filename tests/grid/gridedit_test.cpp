@@ -221,6 +221,19 @@ TEST_F(TGridEdit, FocusLeavingTheGridEndsTheEdit) {
   EXPECT_TRUE(Other->hasFocus());
 }
 
+TEST_F(TGridEdit, SwitchingToAnotherWindowKeepsTheEditOpen) {
+  Type("t");
+  QWidget elsewhere;
+  elsewhere.show();
+  QApplication::setActiveWindow(&elsewhere);
+  EXPECT_TRUE(Grid->IsEditing());
+  EXPECT_TRUE(EndEdits.empty());
+  QApplication::setActiveWindow(Window.get());
+  Key(Qt::Key_Return);
+  ASSERT_EQ(EndEdits.size(), 1u);
+  EXPECT_EQ(Cell(1, 0), "t");
+}
+
 TEST_F(TGridEdit, EndEditRunningANestedEventLoopCommitsOnce) {
   // The modal box takes the focus from the editor, and meanwhile the window finishes edits
   // and the user presses Tab: none of it may end the edit a second time.

@@ -299,6 +299,17 @@ TEST_F(FolderScanTest, ScanDuringScanRestartsWithOnlyTheNewFiles) {
   EXPECT_EQ(StatusText, QString::fromStdString(Store.Tags[1]->FullPath()));
 }
 
+TEST_F(FolderScanTest, ScanReplacedByOneFindingNothingLeavesNoProgressText) {
+  for (int i = 0; i < 10; ++i) Put("first-" + std::to_string(i) + ".mp3");
+  TTempDir empty;
+  OnPump = [&] {
+    if (Pumps == 2) Scanner.Scan(empty.Path(), TScanScope::Folder);
+  };
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  EXPECT_EQ(Store.RowCount, 0);
+  EXPECT_EQ(StatusText, "before");
+}
+
 TEST_F(FolderScanTest, StopEndsTheScanAtTheNextFile) {
   for (int i = 0; i < 10; ++i) Put(std::to_string(i) + ".mp3");
   MakeFolder(Dir / "sub");

@@ -60,7 +60,7 @@ TEST(CommentForm, LayoutFollowsTheBottomRightCorner) {
   EXPECT_EQ(form.size(), QSize(262, 155));
 }
 
-TEST(CommentForm, EnterStartsANewLineAndEscapeCancels) {
+TEST(CommentForm, EnterAndShiftEnterStartANewLineAndEscapeCancels) {
   TCommentForm form;
   form.SetLines({"abc"});
   const int result = ExecWith(form, [&] {
@@ -68,8 +68,10 @@ TEST(CommentForm, EnterStartsANewLineAndEscapeCancels) {
     form.Memo1->moveCursor(QTextCursor::End);
     QTest::keyClick(form.Memo1, Qt::Key_Return);
     QTest::keyClicks(form.Memo1, "def");
+    QTest::keyClick(form.Memo1, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(form.Memo1, "ghi");
     EXPECT_TRUE(form.isVisible()) << "Enter in the text area must not close the dialog";
-    EXPECT_EQ(form.Lines(), (std::vector<std::string>{"abc", "def"}));
+    EXPECT_EQ(form.Lines(), (std::vector<std::string>{"abc", "def", "ghi"}));
     QTest::keyClick(form.Memo1, Qt::Key_Escape);
   });
   EXPECT_EQ(result, QDialog::Rejected);
