@@ -79,9 +79,11 @@ bool TDirectoryListBox::IsOpenedFolder(const std::string& path) const {
 }
 
 void TDirectoryListBox::SetDirectory(const std::string& path) {
-  if (path.empty() || IsOpenedFolder(path)) return;
-  // Made absolute first: moving the drive chooser changes the process's current folder.
-  const std::string folder = AbsolutePath(path);
+  if (path.empty()) return;
+  // Resolved first: moving the drive chooser changes the process's current folder, a link may
+  // lead onto another drive, and "music/" names the same folder as "music".
+  const std::string folder = ResolvedPath(path);
+  if (IsOpenedFolder(folder)) return;
   if (FDriveCombo) {
     const std::string drive = MountPointOf(Source->Mounts(), folder);
     if (drive != FDrive) FDriveCombo->SetDrive(drive);

@@ -21,6 +21,13 @@ std::string AbsolutePath(const std::string& path) {
   return JoinPath(CurrentFolder(), path);
 }
 
+std::string ResolvedPath(const std::string& path) {
+  const std::string absolute = AbsolutePath(path);
+  std::unique_ptr<char, decltype(&std::free)> resolved(realpath(absolute.c_str(), nullptr),
+                                                       &std::free);
+  return resolved ? std::string(resolved.get()) : absolute;
+}
+
 QString DisplayPath(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }

@@ -17,5 +17,9 @@ std::string CurrentFolder();
 // The path made absolute against the process's current folder.
 std::string AbsolutePath(const std::string& path);
 
+// The absolute path with its symbolic links, "." and ".." resolved, as the folder is entered;
+// the absolute path as given when it does not lead anywhere.
+std::string ResolvedPath(const std::string& path);
+
 // A path as the user sees it.
 QString DisplayPath(const std::string& path);

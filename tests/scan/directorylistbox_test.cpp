@@ -126,8 +126,10 @@ TEST_F(DirectoryListTest, SingleClickMovesOnlyTheHighlightAndScanTakesIt) {
 TEST_F(DirectoryListTest, EmptyOrSamePathChangesNothing) {
   auto list = MakeList();
   list->setCurrentRow(0);
-  list->SetDirectory("");
-  list->SetDirectory(Root + "/a/b/c");
+  // The same folder, however it is spelled.
+  for (const std::string& same :
+       {std::string(), Root + "/a/b/c", Root + "/a/b/c/", std::string("."), Root + "/a/b/../b/c"})
+    list->SetDirectory(same);
   EXPECT_EQ(list->currentRow(), 0);  // not refilled: the highlight stayed
 }
 

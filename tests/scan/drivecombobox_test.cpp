@@ -105,6 +105,13 @@ TEST_F(DriveChoiceTest, OpeningAFolderOnAnotherDriveMovesTheChooserFirst) {
   EXPECT_EQ(Combo->currentIndex(), Combo->IndexOfDrive(D));
   EXPECT_EQ(List->Directory(), D + "/x");
   EXPECT_EQ(Combo->CurrentFolderOf(D), D + "/x");
+
+  // A link on drive c that leads onto drive d moves the chooser to d as well.
+  ASSERT_EQ(::symlink((D + "/x").c_str(), (C + "/to-d").c_str()), 0);
+  Combo->SetDrive(C);
+  List->SetDirectory(C + "/to-d");
+  EXPECT_EQ(Combo->Drive(), D);
+  EXPECT_EQ(List->Directory(), D + "/x");
 }
 
 TEST_F(DriveChoiceTest, SetDriveRules) {
