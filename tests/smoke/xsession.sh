@@ -11,12 +11,14 @@ export XDG_CONFIG_HOME=$WORK/config
 export HOME=$WORK
 unset QT_QPA_PLATFORM
 
-display_number=$((100 + RANDOM % 800))
-while [ -e /tmp/.X11-unix/X$display_number ] || [ -e /tmp/.X$display_number-lock ]; do
-  display_number=$((display_number + 1))
-done
-export DISPLAY=:$display_number
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+# The server picks a free display itself and writes its number once it accepts connections;
+# a number chosen here could be taken by another test between the check and the server's start.
+# It listens on the abstract socket only: a server of another test that is shutting down removes
+# the socket file of its display number, which may by then belong to this server. -noreset keeps
+# it from resetting whenever its last client leaves (every xdotool call is a client), which
+# refuses the connections that arrive meanwhile.
+mkfifo "$WORK/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -nolisten unix -noreset 3>"$WORK/displayfd" >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
 TUNEMARK_PID=
 
@@ -28,7 +30,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+display_number=
+read -r -t 30 display_number <"$WORK/displayfd" || true
+[ -n "$display_number" ] || { echo "Xvfb did not start"; cat "$WORK/xvfb.log"; exit 1; }
+export DISPLAY=:$display_number
 
 # Starts Tunemark in the background and waits for its main window; sets WINDOW.
 start_tunemark() {
