@@ -5,7 +5,8 @@
 
 // The ID3v2 tag at the start of an MP3 file, held in memory. Reads version 2.3 tags and keeps
 // seven frames (TIT2, TPE1, TALB, TRCK, TYER, TCON, COMM); writes them back as a new 2.3 tag by
-// rewriting the whole file through "<name>~". Texts are single-byte (Windows-1252) strings.
+// rewriting the whole file through "<name>~". Texts are UTF-8; the frames hold them as
+// Windows-1252.
 class TID3v2 {
  public:
   TID3v2() = default;

@@ -1,6 +1,7 @@
 #include "tags/id3v2build.h"
 
 #include "tags/id3v2.h"
+#include "tags/textcodec.h"
 
 namespace {
 
@@ -14,14 +15,16 @@ std::int64_t FramesLength(const TTagInfo& info) {
 
 TTagInfo FramesOf(const TID3v2& tag) {
   TTagInfo info;
-  info.Frame(TFrame::Title) = tag.Title();
-  info.Frame(TFrame::Artist) = tag.Artist();
-  info.Frame(TFrame::Album) = tag.Album();
+  // ISO-8859-1 frames holding Windows-1252 bytes.
+  info.Frame(TFrame::Title) = Utf8ToWin1252(tag.Title());
+  info.Frame(TFrame::Artist) = Utf8ToWin1252(tag.Artist());
+  info.Frame(TFrame::Album) = Utf8ToWin1252(tag.Album());
   if (tag.Track() != 0) info.Frame(TFrame::Track) = std::to_string(tag.Track());
-  info.Frame(TFrame::Year) = tag.Year();
-  info.Frame(TFrame::Genre) = tag.Genre();
+  info.Frame(TFrame::Year) = Utf8ToWin1252(tag.Year());
+  info.Frame(TFrame::Genre) = Utf8ToWin1252(tag.Genre());
   // Language "eng" and an empty content description before the text.
-  if (!tag.Comment().empty()) info.Frame(TFrame::Comment) = std::string("eng\0", 4) + tag.Comment();
+  if (!tag.Comment().empty())
+    info.Frame(TFrame::Comment) = std::string("eng\0", 4) + Utf8ToWin1252(tag.Comment());
   return info;
 }
 

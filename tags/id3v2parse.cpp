@@ -5,6 +5,7 @@
 
 #include "tags/bytesource.h"
 #include "tags/id3v2.h"
+#include "tags/textcodec.h"
 #include "tags/texttrim.h"
 
 struct TID3v2Access {
@@ -14,15 +15,17 @@ struct TID3v2Access {
     tag.FSize = size;
   }
   static void FillTexts(TID3v2& tag, const TTagInfo& info) {
-    tag.FTitle = Trim(info.Frame(TFrame::Title));
-    tag.FArtist = Trim(info.Frame(TFrame::Artist));
-    tag.FAlbum = Trim(info.Frame(TFrame::Album));
+    // The frames' bytes are Windows-1252; the tag holds UTF-8.
+    tag.FTitle = Win1252ToUtf8(Trim(info.Frame(TFrame::Title)));
+    tag.FArtist = Win1252ToUtf8(Trim(info.Frame(TFrame::Artist)));
+    tag.FAlbum = Win1252ToUtf8(Trim(info.Frame(TFrame::Album)));
     tag.FTrack = ParseTrack(info.Frame(TFrame::Track));
-    tag.FYear = Trim(info.Frame(TFrame::Year));
-    tag.FGenre = ParseGenre(info.Frame(TFrame::Genre));
+    tag.FYear = Win1252ToUtf8(Trim(info.Frame(TFrame::Year)));
+    tag.FGenre = Win1252ToUtf8(ParseGenre(info.Frame(TFrame::Genre)));
     // Encoding byte and language go; an empty description falls away with the trim.
     const std::string& comment = info.Frame(TFrame::Comment);
-    tag.FComment = comment.size() > 4 ? Trim(std::string_view(comment).substr(4)) : "";
+    tag.FComment =
+        comment.size() > 4 ? Win1252ToUtf8(Trim(std::string_view(comment).substr(4))) : "";
   }
 };
 

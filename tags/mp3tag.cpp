@@ -13,11 +13,13 @@
 #include "tags/id3v2parse.h"
 #include "tags/posixfile.h"
 #include "tags/reporter.h"
+#include "tags/textcodec.h"
 #include "tags/texttrim.h"
 
 namespace {
 
-// Field values cross the interface as short strings.
+// Field values cross the interface as UTF-8 texts of at most 255 characters; messages are cut
+// to 255 bytes.
 constexpr std::size_t MaxText = 255;
 
 const std::string& Version2Field(const TID3v2& tag, std::uint8_t offset) {
@@ -154,18 +156,17 @@ void TMP3Tag::ConvertToVersion2() {
 
 std::string TMP3Tag::GetField(std::uint8_t offset, std::uint8_t width) {
   if (Version2Tag) {
-    return TrimTrailingSpaces(
-        std::string_view(Version2Field(*Version2Tag, offset)).substr(0, MaxText));
+    return TrimTrailingSpaces(CutToCharacters(Version2Field(*Version2Tag, offset), MaxText));
   }
-  return ReadBlockField(Block, offset, width);
+  return Win1252ToUtf8(ReadBlockField(Block, offset, width));
 }
 
 void TMP3Tag::SetField(std::uint8_t offset, std::uint8_t width, const std::string& text) {
-  const std::string value = text.substr(0, MaxText);
+  const std::string value(CutToCharacters(text, MaxText));
   if (Version2Tag) {
     SetVersion2Field(*Version2Tag, offset, value);
   } else {
-    WriteBlockField(Block, offset, width, value);
+    WriteBlockField(Block, offset, width, Utf8ToWin1252(value));
   }
   FHasTitle = HasTag() && !GetTitle().empty();
   FModified = true;
@@ -181,7 +182,9 @@ void TMP3Tag::SetChanged(std::uint8_t offset, std::uint8_t width, const std::str
 std::string TMP3Tag::GetTitle() { return GetField(TitleOffset, TextWidth); }
 std::string TMP3Tag::GetArtist() { return GetField(ArtistOffset, TextWidth); }
 std::string TMP3Tag::GetAlbum() { return GetField(AlbumOffset, TextWidth); }
-std::string TMP3Tag::GetYear() { return GetField(YearOffset, YearWidth).substr(0, YearWidth); }
+std::string TMP3Tag::GetYear() {
+  return std::string(CutToCharacters(GetField(YearOffset, YearWidth), YearWidth));
+}
 std::string TMP3Tag::GetComment() { return GetField(CommentOffset, TextWidth); }
 
 void TMP3Tag::SetTitle(const std::string& text) { SetChanged(TitleOffset, TextWidth, text); }

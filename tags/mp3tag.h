@@ -12,7 +12,8 @@ class TPosixFile;
 
 // The tag of one MP3 file, hiding whether it is held as ID3v2 or as the ID3v1 block at the end
 // of the file. A file with an ID3v2 tag is always handled through it; otherwise the 128-byte
-// block is used, and a file with neither gets a block as soon as a field is set.
+// block is used, and a file with neither gets a block as soon as a field is set. Field values are
+// UTF-8 texts of at most 255 characters.
 class TMP3Tag {
  public:
   TMP3Tag() = default;

@@ -9,8 +9,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "window/win1252.h"
-
 namespace {
 
 // A LF inside a comment line is held in the text area as a line separator, so it is shown as a
@@ -66,7 +64,7 @@ TCommentForm::TCommentForm(QWidget* parent)
 void TCommentForm::SetLines(const std::vector<std::string>& lines) {
   QStringList paragraphs;
   for (const std::string& line : lines)
-    paragraphs << DecodeWin1252(line).replace(QLatin1Char('\n'), LineSeparator);
+    paragraphs << QString::fromStdString(line).replace(QLatin1Char('\n'), LineSeparator);
   Memo1->setPlainText(paragraphs.join(QLatin1Char('\n')));
 }
 
@@ -75,7 +73,7 @@ std::vector<std::string> TCommentForm::Lines() const {
   raw.replace(LineSeparator, QLatin1Char('\n'));
   std::vector<std::string> lines;
   for (const QString& paragraph : raw.split(ParagraphSeparator))
-    lines.push_back(EncodeWin1252(paragraph));
+    lines.push_back(paragraph.toStdString());
   return lines;
 }
 

@@ -16,7 +16,7 @@ class TCommentForm : public QDialog {
  public:
   explicit TCommentForm(QWidget* parent = nullptr);
 
-  // The text area's lines as Windows-1252 texts. A line is a paragraph as typed, however the
+  // The text area's lines as UTF-8 texts. A line is a paragraph as typed, however the
   // area wraps it on screen. A LF inside a line is shown as a line break within its paragraph.
   void SetLines(const std::vector<std::string>& lines);
   std::vector<std::string> Lines() const;

@@ -1,6 +1,6 @@
 #include "window/rowstore.h"
 
-#include "window/win1252.h"
+#include "tags/textcodec.h"
 
 std::uint8_t* TagRow::Field(int column) {
   switch (column) {
@@ -28,7 +28,8 @@ void TagRow::Fill(TMP3Tag& tag, const std::string& fileName) {
     Year = tag.GetYear();
     Comment = tag.GetComment();
   } else {
-    Title = FileNameToTitle(fileName);
+    // A name that is not UTF-8 still shows, its stray bytes as replacement characters.
+    Title = std::string_view(CutToCharacters(SanitizeUtf8(fileName), 255));
     Artist.Clear();
     Album.Clear();
     Year.Clear();

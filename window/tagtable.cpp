@@ -1,17 +1,12 @@
 #include "window/tagtable.h"
 
-#include "window/win1252.h"
-
 TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, StatusFn setStatus)
     : Store(store), Table(table), CommentForm(commentForm), SetStatus(std::move(setStatus)) {
   Table.SetColumns({QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Album"),
                     QStringLiteral("Year"), QStringLiteral("Comment")},
                    {150, 150, 150, 36, 150}, {255, 255, 255, 4, 255});
-  Table.SetCodec(
-      [](const char* chars, int length) {
-        return DecodeWin1252({chars, static_cast<std::size_t>(length)});
-      },
-      &EncodeWin1252);
+  Table.SetCodec([](const char* chars, int length) { return QString::fromUtf8(chars, length); },
+                 [](const QString& text) { return text.toUtf8().toStdString(); });
   Table.SetRowLimit(2);
 
   Table.OnGetCellData = [this](int row, int column) { return TableGetCellData(row, column); };

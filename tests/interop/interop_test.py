@@ -66,7 +66,7 @@ def write_bytes(path, data):
 
 
 def tunemark_read(path):
-    """The fields tagtool prints, as bytes (Tunemark's texts are single-byte)."""
+    """The fields tagtool prints, as UTF-8 bytes."""
     run = subprocess.run([TAGTOOL, "read", path], capture_output=True, check=True)
     fields = {}
     for line in run.stdout.splitlines():
@@ -76,8 +76,8 @@ def tunemark_read(path):
 
 
 def tunemark_set(path, *settings):
-    """Sets fields through tagtool and saves; settings are str (Latin-1) or bytes."""
-    args = [s.encode("latin-1") if isinstance(s, str) else s for s in settings]
+    """Sets fields through tagtool and saves; settings are str or UTF-8 bytes."""
+    args = [s.encode("utf-8") if isinstance(s, str) else s for s in settings]
     run = subprocess.run([TAGTOOL, "set", path, *args], capture_output=True)
     if run.returncode != 0:
         raise AssertionError(f"tagtool set failed ({run.returncode}): {run.stderr.decode()}")
@@ -186,7 +186,7 @@ class TunemarkWritesOthersRead(InteropCase):
             "COMM": "From the block"})
         read_back = tunemark_read(path)
         self.assertEqual(read_back["version2"], b"1")
-        self.assertEqual(read_back["title"], long_title.encode("latin-1"))
+        self.assertEqual(read_back["title"], long_title.encode("utf-8"))
 
     def test_v1_block_written_is_read_by_mutagen(self):
         cases = [
@@ -263,7 +263,7 @@ class MutagenWritesTunemarkReads(InteropCase):
                 got = tunemark_read(path)
 
                 def latin1(text):
-                    return text.strip(CONTROL_AND_SPACE).encode("latin-1")
+                    return text.strip(CONTROL_AND_SPACE).encode("utf-8")
                 self.assertEqual(got["version2"], b"1")
                 self.assertEqual(got["version"], b"3")
                 # A frame body is read up to 250 bytes: the encoding byte and 249 characters.

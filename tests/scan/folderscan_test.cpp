@@ -97,7 +97,7 @@ TEST_F(FolderScanTest, RowsTakeTagFieldsOrTheFileName) {
       {"SONG.MP3", Audio() + Id3v1Block("Loud", "", "", "", ""), row("Loud", "", "", "", "")},
       {"Mixed.Mp3", Audio(), row("Mixed.Mp3", "", "", "", "")},
       {".hidden.mp3", Audio(), row(".hidden.mp3", "", "", "", "")},
-      {"caf\xc3\xa9.mp3", Audio(), row("caf\xe9.mp3", "", "", "", "")},  // name in Windows-1252
+      {"caf\xc3\xa9.mp3", Audio(), row("caf\xc3\xa9.mp3", "", "", "", "")},  // a UTF-8 name
   };
   for (const auto& c : cases) Put(c.Name, c.Bytes);
   Scanner.Scan(Dir.Path(), TScanScope::Folder);

@@ -86,13 +86,13 @@ TEST(ID3v2Build, FramesGoInFixedOrderWithTrackAndGenreAsRead) {
 TEST(ID3v2Build, ValuesSurviveARoundTripWithinTheBodyCap) {
   TID3v2 tag = TagOf("  Abc  ", "Note\x01");
   tag.SetArtist(std::string(255, 'a'));
-  tag.SetAlbum("\xE9t\xE9");
+  tag.SetAlbum("\u00e9t\u00e9");
   tag.SetYear("1999 \0"s);
   const TID3v2 back = ReadBack(*BuildTag(tag));
   EXPECT_EQ(tag.Title(), "  Abc") << "the setter trims at the end only";
   EXPECT_EQ(back.Title(), "Abc") << "the read trims both ends";
   EXPECT_EQ(back.Artist(), std::string(249, 'a'));
-  EXPECT_EQ(back.Album(), "\xE9t\xE9");
+  EXPECT_EQ(back.Album(), "\u00e9t\u00e9");
   EXPECT_EQ(back.Year(), "1999");
   EXPECT_EQ(back.Comment(), "Note");
   EXPECT_EQ(back.Track(), 0);

@@ -157,7 +157,7 @@ TEST(ID3v2Parse, CommentIsTheTextFromItsFifthCharacter) {
 }
 
 TEST(ID3v2Parse, TextsAreTrimmedAndTakenByteForByte) {
-  // A UCS-2 body: the encoding byte trims away, the rest is taken as single bytes.
+  // A UCS-2 body: the encoding byte trims away, the rest is taken as Windows-1252 bytes.
   const std::string ucs2(
       "\x01\xFF\xFE"
       "A\0b\0",
@@ -167,9 +167,9 @@ TEST(ID3v2Parse, TextsAreTrimmedAndTakenByteForByte) {
                                                        "20015",
                                                        6));
   const TID3v2 tag = Parse(Tag(frames));
-  EXPECT_EQ(tag.Title(), std::string("\xFF\xFE"
+  EXPECT_EQ(tag.Title(), std::string("\u00ff\u00fe"
                                      "A\0b",
-                                     5));
+                                     7));
   EXPECT_EQ(tag.Artist(), "Two");
   EXPECT_EQ(tag.Year(), "20015");
 }

@@ -94,7 +94,7 @@ TEST(CommentForm, UntouchedCommentComesBackUnchanged) {
       "ends in CR\r",
       "\r\r",
       "a LF\nalone stays",
-      "no-break\xA0space and \x80 and \x81",
+      "no-break\u00a0space and \u20ac and \u0081 \u65e5",
       std::string(200, 'w'),
   };
   TCommentForm form;
