@@ -1,8 +1,12 @@
 #include "shell/settingsstore.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -24,11 +28,27 @@ bool HoldsNoData(const QVariant& value) {
   }
 }
 
+// The store's file: $XDG_CONFIG_HOME/Weldrake/Tunemark.conf. It is opened by name, so that no
+// other file (the organisation-wide fallback) is read.
+QString StoreFileName() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         "/Weldrake/Tunemark.conf";
+}
+
+// Reading a FIFO or a device would wait forever, or read what is no settings file at all.
+void CheckRegularFile(const QString& fileName) {
+  struct stat status {};
+  if (::stat(QFile::encodeName(fileName).constData(), &status) == 0 && !S_ISREG(status.st_mode))
+    throw TSettingsError(QString("The settings file '%1' is not a regular file").arg(fileName));
+}
+
 }  // namespace
 
-TSettingsStore::TSettingsStore()
-    : FSettings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                            "Weldrake", "Tunemark")) {}
+TSettingsStore::TSettingsStore() {
+  const QString fileName = StoreFileName();
+  CheckRegularFile(fileName);
+  FSettings = std::make_unique<QSettings>(fileName, QSettings::NativeFormat);
+}
 
 // Closing on an error path must not raise; QSettings stores what it can when it goes.
 TSettingsStore::~TSettingsStore() = default;

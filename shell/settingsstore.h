@@ -23,6 +23,8 @@ class TSettingsError : public std::runtime_error {
 // @ByteArray) raises "Invalid data type for '<name>'".
 class TSettingsStore {
  public:
+  // Raises, naming the path, when the store's file exists but is not a regular file (a FIFO
+  // would block the reading forever); nothing is then read from it or written into it.
   TSettingsStore();
   ~TSettingsStore();
   TSettingsStore(const TSettingsStore&) = delete;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QSettings>
+#include <QtGlobal>
 #include <filesystem>
 #include <string>
 
@@ -8,8 +8,7 @@
 
 // Points the settings store at a folder: its file becomes <folder>/Weldrake/Tunemark.conf.
 inline void UseStoreIn(const TTempDir& dir) {
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                     QString::fromStdString(dir.Path()));
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.Path()));
 }
 
 inline std::string StoreFile(const TTempDir& dir) { return dir / "Weldrake/Tunemark.conf"; }

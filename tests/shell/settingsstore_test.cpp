@@ -2,8 +2,11 @@
 #include "shell/settingsstore.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QSettings>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 
@@ -117,17 +120,39 @@ TEST_F(SettingsStoreTest, FolderThatCannotBeMadeFailsTheFirstWrite) {
 }
 
 TEST_F(SettingsStoreTest, FileThatCannotBeWrittenFailsAtClose) {
-  std::filesystem::create_directories(ConfFile());  // a folder in the file's place
   TSettingsStore store;
   store.WriteInteger("Display data", "Left", 1);
-  EXPECT_EQ(ErrorOf([&] { store.Close(); }), "Failed to set data for 'Display data'");
+  // No file may grow: the write fails for root too.
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit none{0, limit.rlim_max};
+  ::setrlimit(RLIMIT_FSIZE, &none);
+  const std::string error = ErrorOf([&] { store.Close(); });
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(error, "Failed to set data for 'Display data'");
 }
 
-TEST_F(SettingsStoreTest, FileThatCannotBeReadFailsTheFirstRead) {
-  std::filesystem::create_directories(ConfFile());
-  TSettingsStore store;
-  EXPECT_EQ(ErrorOf([&] { store.ReadInteger("Display data", "Left", 20); }),
-            "Failed to get data for 'Left'");
+// A FIFO would block the start forever; none of these is read, and none is written at the end.
+TEST_F(SettingsStoreTest, StoreFileThatIsNoRegularFileIsReportedAndLeftAlone) {
+  const std::function<void(const std::string&)> makers[] = {
+      [](const std::string& path) { std::filesystem::create_directories(path); },
+      [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+      [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); },
+  };
+  for (const auto& make : makers) {
+    TTempDir dir;
+    UseStoreIn(dir);
+    std::filesystem::create_directories(dir / "Weldrake");
+    const std::string file = StoreFile(dir);
+    make(file);
+    const auto type = std::filesystem::symlink_status(file).type();
+    SCOPED_TRACE(static_cast<int>(type));
+    EXPECT_EQ(ErrorOf([] { TSettingsStore store; }),
+              "The settings file '" + file + "' is not a regular file");
+    EXPECT_EQ(std::filesystem::symlink_status(file).type(), type);
+  }
 }
 
 TEST_F(SettingsStoreTest, ReadingWritesNothing) {
