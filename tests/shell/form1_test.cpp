@@ -7,19 +7,31 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
+#include <limits>
+#include <ostream>
 #include <stdexcept>
 
 #include "grid/grid.h"
 #include "scan/directorylistbox.h"
 #include "scan/harddrivecombobox.h"
 #include "shell/application.h"
+#include "shell/helpviewer.h"
+#include "shell/statustext.h"
 #include "tests/common/scriptedboxes.h"
 #include "tests/common/testapplication.h"
 #include "tests/shell/settingsfolder.h"
 #include "window/commentform.h"
 #include "window/legend.h"
+
+// Readable failure output for geometry.
+void PrintTo(const QRect& r, std::ostream* out) {
+  *out << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
 
 std::unique_ptr<QApplication> MakeTestApplication(int& argc, char** argv) {
   return std::make_unique<TApplication>(argc, argv);
@@ -35,8 +47,36 @@ class Form1Test : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::current_path(StartFolder); }
 
+  // Folder mode on a folder of untagged MP3 files with these names, highlighted for a scan.
+  void ChooseFolderOf(TForm1& form, const TTempDir& folder,
+                      std::initializer_list<const char*> files) {
+    for (const char* name : files)
+      WriteFileBytes(folder / name, std::string("\xff\xfb\x90\x00") + std::string(2000, '\0'));
+    form.EntireDrive->setChecked(false);
+    form.DirectoryList->SetDirectory(folder.Path());
+  }
+
   TTempDir Store;
   std::filesystem::path StartFolder;
+};
+
+// Collects the Qt warnings of its lifetime.
+class TQtWarnings {
+ public:
+  TQtWarnings() {
+    Seen.clear();
+    Previous = qInstallMessageHandler(&Collect);
+  }
+  ~TQtWarnings() { qInstallMessageHandler(Previous); }
+  static inline QStringList Seen;
+
+ private:
+  static void Collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    // The offscreen platform notes once that it keeps no size hints; that is no fault of ours.
+    if (type != QtDebugMsg && type != QtInfoMsg && !text.contains("propagateSizeHints"))
+      Seen << text;
+  }
+  QtMessageHandler Previous;
 };
 
 TEST_F(Form1Test, FirstStartUsesTheDesignGeometryAndAnEmptyList) {
@@ -77,6 +117,156 @@ TEST_F(Form1Test, MinimumSizeHoldsAndAnchoredControlsFollowTheRightEdge) {
   EXPECT_EQ(form.Panel3->height(), 30);
   EXPECT_EQ(form.Panel3->geometry().bottom(), 399);
   EXPECT_EQ(form.Panel2->height(), 400 - 33 - 30 - 30);
+  form.FormDestroy();
+}
+
+TEST_F(Form1Test, AtTheMinimumSizeThePanelsKeepTheirHeightsAndTheTableGivesWay) {
+  for (const bool entireDrive : {true, false}) {
+    SCOPED_TRACE(entireDrive ? "entire drive" : "folder");
+    TForm1 form;
+    form.EntireDrive->setChecked(entireDrive);
+    form.show();
+    form.resize(TForm1::MinWidth, TForm1::MinHeight);
+    QApplication::processEvents();
+    const int top = entireDrive ? 33 : 113;
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, TForm1::MinWidth, top));
+    if (!entireDrive) {
+      EXPECT_EQ(form.DirectoryList->geometry().bottom(), 107);  // whole, inside the panel
+    }
+    EXPECT_EQ(form.Panel2->geometry(), QRect(0, top, TForm1::MinWidth, 206 - top - 60));
+    EXPECT_EQ(form.Panel5->height(), 30);
+    EXPECT_EQ(form.Panel3->geometry(), QRect(0, 176, TForm1::MinWidth, 30));
+    form.FormDestroy();
+  }
+}
+
+TEST_F(Form1Test, StartScanAndCloseRaiseNoQtWarning) {
+  TTempDir music;
+  TQtWarnings warnings;
+  {
+    TForm1 form;
+    ChooseFolderOf(form, music, {"a.mp3", "b.mp3"});
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.ScanBtn->click();
+    QApplication::processEvents();
+    form.Table->SetActiveRow(2);
+    QApplication::processEvents();
+    form.CloseBtn->click();
+    form.FormDestroy();
+  }
+  EXPECT_TRUE(TQtWarnings::Seen.isEmpty()) << TQtWarnings::Seen.join('\n').toStdString();
+}
+
+TEST_F(Form1Test, StatusLineCutsALongPathInTheMiddle) {
+  TForm1 form;
+  form.show();
+  const QString name = "the file name.mp3";
+  const QString start = "/the/start/of/the/path";
+  const QString path = start + QString("/folder").repeated(30) + "/" + name;
+  form.FileName->ShowNow(path);
+  EXPECT_EQ(form.FileName->text(), path);
+  const QString shown = form.FileName->ShownText();
+  EXPECT_TRUE(shown.startsWith(start)) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(name)) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+  EXPECT_LT(form.FileName->fontMetrics().horizontalAdvance(shown), form.FileName->width());
+
+  form.FileName->ShowNow(start);
+  EXPECT_EQ(form.FileName->ShownText(), start);
+  form.FormDestroy();
+}
+
+// The window shown and active, so that its keys reach it as a person's would.
+void ShowActive(TForm1& form) {
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+}
+
+TEST_F(Form1Test, ButtonKeysWorkAndTheTooltipsNameThem) {
+  EXPECT_EQ(TForm1::SaveKey.toString(), "Ctrl+S");
+  EXPECT_EQ(TForm1::ScanKey.toString(), "F5");
+  EXPECT_EQ(TForm1::HelpKey.toString(), "F1");
+  TTempDir music;
+  TForm1 form;
+  EXPECT_EQ(form.SaveBtn->toolTip(), "Save (Ctrl+S)");
+  EXPECT_EQ(form.ScanBtn->toolTip(), "Scan (F5)");
+  EXPECT_EQ(form.HelpBtn->toolTip(), "Help (F1)");
+  ChooseFolderOf(form, music, {"a.mp3"});
+  ShowActive(form);
+  form.Table->setFocus();
+
+  QTest::keyClick(form.Table, Qt::Key_F5);
+  EXPECT_EQ(form.Store.RowCount, 1);
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect("Nothing to change", TAnswer::OK, TMsgKind::Information);
+    QTest::keyClick(form.Table, Qt::Key_S, Qt::ControlModifier);
+  }
+  QTest::keyClick(form.Table, Qt::Key_F1);
+  bool helpShown = false;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (qobject_cast<THelpViewer*>(widget) && widget->isVisible()) helpShown = true;
+  EXPECT_TRUE(helpShown);
+  form.FormDestroy();
+}
+
+TEST_F(Form1Test, SaveKeyDuringACellEditFinishesTheEditFirst) {
+  TTempDir music;
+  TForm1 form;
+  ChooseFolderOf(form, music, {"a.mp3"});
+  ShowActive(form);
+  form.ScanBtn->click();
+  ASSERT_EQ(form.Store.RowCount, 1);
+  QTest::keyClicks(form.Table, "N");  // starts the edit
+  QTest::keyClicks(QApplication::focusWidget(), "ew");
+  ASSERT_TRUE(form.Table->IsEditing());
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect("Changes saved", TAnswer::OK, TMsgKind::Information);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+  }
+  EXPECT_FALSE(form.Table->IsEditing());
+  const std::string bytes = ReadFileBytes(music / "a.mp3");
+  EXPECT_EQ(bytes.substr(bytes.size() - 128, 6), std::string("TAGNew"));
+  form.FormDestroy();
+}
+
+TEST_F(Form1Test, CtrlTabMovesTheFocusOutOfTheTableAndBackWhileTabStaysInside) {
+  using TControl = QWidget* (*)(TForm1&);
+  const TControl table = [](TForm1& f) -> QWidget* { return f.Table; };
+  const TControl scan = [](TForm1& f) -> QWidget* { return f.ScanBtn; };
+  const TControl help = [](TForm1& f) -> QWidget* { return f.HelpBtn; };
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+  struct TCase {
+    const char* Name;
+    TControl From;
+    Qt::Key Key;
+    Qt::KeyboardModifiers Modifiers;
+    TControl To;
+    int Column, ColumnAfter;  // the table's active column before and after
+  };
+  const TCase cases[] = {
+      {"Ctrl+Tab leaves the table", table, Qt::Key_Tab, ctrl, scan, 1, 1},
+      {"Ctrl+Shift+Tab comes back", scan, Qt::Key_Backtab, ctrlShift, table, 1, 1},
+      {"Ctrl+Shift+Tab leaves backwards", table, Qt::Key_Backtab, ctrlShift, help, 1, 1},
+      {"Ctrl+Tab comes back", help, Qt::Key_Tab, ctrl, table, 1, 1},
+      {"Tab moves to the next cell", table, Qt::Key_Tab, Qt::NoModifier, table, 1, 2},
+      {"Shift+Tab to the previous one", table, Qt::Key_Backtab, Qt::ShiftModifier, table, 1, 0},
+  };
+  TForm1 form;
+  ShowActive(form);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    form.Table->setCurrentIndex(form.Table->model()->index(0, c.Column));
+    c.From(form)->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), c.From(form));
+    QTest::keyClick(c.From(form), c.Key, c.Modifiers);
+    EXPECT_EQ(QApplication::focusWidget(), c.To(form));
+    EXPECT_EQ(form.Table->ActiveColumn(), c.ColumnAfter);
+  }
   form.FormDestroy();
 }
 
