@@ -355,6 +355,72 @@ TEST_F(Form1Test, EverySettingSurvivesARestart) {
   form.FormDestroy();
 }
 
+// Sizes beyond the screen once opened a window of 32767 x 32767 pixels and were written back;
+// positions near the integer limits overflowed in the geometry arithmetic.
+TEST_F(Form1Test, StoredSizeIsLimitedToTheScreenAndPositionStaysAsStoredWhereCountable) {
+  constexpr int Max = std::numeric_limits<int>::max();
+  constexpr int Min = std::numeric_limits<int>::min();
+  const QSize screen = QGuiApplication::primaryScreen()->availableVirtualSize();
+  ASSERT_GE(screen.width(), TForm1::MinWidth);
+  ASSERT_GE(screen.height(), TForm1::MinHeight);
+  const QSize commentMin = TCommentForm().minimumSize();
+  struct TCase {
+    std::string Stored;
+    QPoint Pos;  // expected; a coordinate of 0 stands for "far off, yet countable"
+    QSize Size, Comment;
+  };
+  const TCase cases[] = {
+      {"Left=-3000\nTop=5000", {-3000, 5000}, {687, 253}, {430, 178}},
+      {"Width=99999\nHeight=99999\nCommentWidth=99999\nCommentHeight=99999",
+       {20, 20},
+       screen,
+       screen},
+      {"Left=2147483647\nTop=2147483647\nWidth=2147483647\nHeight=2147483647",
+       {0, 0},
+       screen,
+       {430, 178}},
+      {"Left=-2147483648\nTop=-2147483648\nWidth=-2147483648\nHeight=-2147483648\n"
+       "CommentWidth=-2147483648\nCommentHeight=-2147483648",
+       {0, 0},
+       {687, 206},
+       commentMin},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Stored);
+    TTempDir dir;
+    UseStoreIn(dir);
+    StoreRaw(dir, c.Stored);
+    {
+      TForm1 form;
+      form.show();
+      QApplication::processEvents();
+      EXPECT_EQ(form.size(), c.Size);
+      EXPECT_EQ(form.CommentForm->size(), c.Comment);
+      for (const auto& [got, expected] : {std::pair{form.x(), c.Pos.x()}, {form.y(), c.Pos.y()}}) {
+        if (expected != 0) {
+          EXPECT_EQ(got, expected);
+        } else {
+          // Still far off the screen, and the far edge, frame included, fits in an int.
+          EXPECT_GT(std::abs(qint64(got)), Max / 2);
+          EXPECT_LE(qint64(got) + QWIDGETSIZE_MAX, qint64(Max));
+          EXPECT_GE(qint64(got) - QWIDGETSIZE_MAX, qint64(Min));
+        }
+      }
+      form.FormDestroy();
+    }
+    // What was applied is written back, so the next start opens the same window.
+    QSettings stored(QString::fromStdString(StoreFile(dir)), QSettings::IniFormat);
+    stored.beginGroup("Display data");
+    TForm1 again;
+    EXPECT_EQ(stored.value("Width").toString(), QString::number(c.Size.width()));
+    EXPECT_EQ(stored.value("CommentHeight").toString(), QString::number(c.Comment.height()));
+    EXPECT_EQ(again.geometry(), QRect(stored.value("Left").toInt(), stored.value("Top").toInt(),
+                                      c.Size.width(), c.Size.height()));
+    again.FormDestroy();
+  }
+  UseStoreIn(Store);
+}
+
 TEST_F(Form1Test, AStoredValueThatIsNotTextStopsTheReadingAtIt) {
   StoreRaw(Store, "Left=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\nWidth=900\nEntire%20Drive=0");
   TScriptedBoxes boxes;
