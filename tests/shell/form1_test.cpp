@@ -6,10 +6,12 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -184,40 +186,20 @@ void ShowActive(TForm1& form) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
 }
 
-TEST_F(Form1Test, ButtonKeysWorkAndTheTooltipsNameThem) {
-  EXPECT_EQ(TForm1::SaveKey.toString(), "Ctrl+S");
-  EXPECT_EQ(TForm1::ScanKey.toString(), "F5");
-  EXPECT_EQ(TForm1::HelpKey.toString(), "F1");
+// F5 scans, Ctrl+S finishes the cell edit and saves, F1 opens help; while the comment dialog
+// has the keys, the window's keys wait.
+TEST_F(Form1Test, ButtonKeysPressTheirButtonsAndTheTooltipsNameThem) {
   TTempDir music;
   TForm1 form;
-  EXPECT_EQ(form.SaveBtn->toolTip(), "Save (Ctrl+S)");
-  EXPECT_EQ(form.ScanBtn->toolTip(), "Scan (F5)");
-  EXPECT_EQ(form.HelpBtn->toolTip(), "Help (F1)");
+  for (const auto& [button, tip] : {std::pair{form.SaveBtn, "Save (Ctrl+S)"},
+                                    {form.ScanBtn, "Scan (F5)"},
+                                    {form.HelpBtn, "Help (F1)"}})
+    EXPECT_EQ(button->toolTip(), tip);
   ChooseFolderOf(form, music, {"a.mp3"});
   ShowActive(form);
   form.Table->setFocus();
 
   QTest::keyClick(form.Table, Qt::Key_F5);
-  EXPECT_EQ(form.Store.RowCount, 1);
-  {
-    TScriptedBoxes boxes;
-    boxes.Expect("Nothing to change", TAnswer::OK, TMsgKind::Information);
-    QTest::keyClick(form.Table, Qt::Key_S, Qt::ControlModifier);
-  }
-  QTest::keyClick(form.Table, Qt::Key_F1);
-  bool helpShown = false;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (qobject_cast<THelpViewer*>(widget) && widget->isVisible()) helpShown = true;
-  EXPECT_TRUE(helpShown);
-  form.FormDestroy();
-}
-
-TEST_F(Form1Test, SaveKeyDuringACellEditFinishesTheEditFirst) {
-  TTempDir music;
-  TForm1 form;
-  ChooseFolderOf(form, music, {"a.mp3"});
-  ShowActive(form);
-  form.ScanBtn->click();
   ASSERT_EQ(form.Store.RowCount, 1);
   QTest::keyClicks(form.Table, "N");  // starts the edit
   QTest::keyClicks(QApplication::focusWidget(), "ew");
@@ -227,45 +209,58 @@ TEST_F(Form1Test, SaveKeyDuringACellEditFinishesTheEditFirst) {
     boxes.Expect("Changes saved", TAnswer::OK, TMsgKind::Information);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
   }
-  EXPECT_FALSE(form.Table->IsEditing());
   const std::string bytes = ReadFileBytes(music / "a.mp3");
   EXPECT_EQ(bytes.substr(bytes.size() - 128, 6), std::string("TAGNew"));
+
+  form.CommentForm->setWindowModality(Qt::ApplicationModal);  // as the cell editing opens it
+  form.CommentForm->show();
+  form.CommentForm->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.CommentForm));
+  std::filesystem::remove(music / "a.mp3");  // a scan would empty the list
+  {
+    TScriptedBoxes boxes;  // a save would say "Nothing to change"
+    QTest::keyClick(form.CommentForm->Memo1, Qt::Key_F5);
+    QTest::keyClick(form.CommentForm->Memo1, Qt::Key_S, Qt::ControlModifier);
+  }
+  EXPECT_EQ(form.Store.RowCount, 1);
+  form.CommentForm->hide();
+
+  ShowActive(form);
+  QTest::keyClick(form.Table, Qt::Key_F1);
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+    return qobject_cast<const THelpViewer*>(w) && w->isVisible();
+  }));
   form.FormDestroy();
 }
 
 TEST_F(Form1Test, CtrlTabMovesTheFocusOutOfTheTableAndBackWhileTabStaysInside) {
-  using TControl = QWidget* (*)(TForm1&);
-  const TControl table = [](TForm1& f) -> QWidget* { return f.Table; };
-  const TControl scan = [](TForm1& f) -> QWidget* { return f.ScanBtn; };
-  const TControl help = [](TForm1& f) -> QWidget* { return f.HelpBtn; };
-  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
-  const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-  struct TCase {
-    const char* Name;
-    TControl From;
+  TForm1 form;
+  enum { Table, Scan, Help };
+  QWidget* const controls[] = {form.Table, form.ScanBtn, form.HelpBtn};
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
+  const struct {
+    int From;
     Qt::Key Key;
     Qt::KeyboardModifiers Modifiers;
-    TControl To;
-    int Column, ColumnAfter;  // the table's active column before and after
+    int To;
+    int Column;  // the table's active column afterwards; it starts at 1
+  } cases[] = {
+      {Table, Qt::Key_Tab, ctrl, Scan, 1},
+      {Scan, Qt::Key_Backtab, ctrl | shift, Table, 1},
+      {Table, Qt::Key_Backtab, ctrl | shift, Help, 1},
+      {Help, Qt::Key_Tab, ctrl, Table, 1},
+      {Table, Qt::Key_Tab, {}, Table, 2},
+      {Table, Qt::Key_Backtab, shift, Table, 0},
   };
-  const TCase cases[] = {
-      {"Ctrl+Tab leaves the table", table, Qt::Key_Tab, ctrl, scan, 1, 1},
-      {"Ctrl+Shift+Tab comes back", scan, Qt::Key_Backtab, ctrlShift, table, 1, 1},
-      {"Ctrl+Shift+Tab leaves backwards", table, Qt::Key_Backtab, ctrlShift, help, 1, 1},
-      {"Ctrl+Tab comes back", help, Qt::Key_Tab, ctrl, table, 1, 1},
-      {"Tab moves to the next cell", table, Qt::Key_Tab, Qt::NoModifier, table, 1, 2},
-      {"Shift+Tab to the previous one", table, Qt::Key_Backtab, Qt::ShiftModifier, table, 1, 0},
-  };
-  TForm1 form;
   ShowActive(form);
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    form.Table->setCurrentIndex(form.Table->model()->index(0, c.Column));
-    c.From(form)->setFocus();
-    ASSERT_EQ(QApplication::focusWidget(), c.From(form));
-    QTest::keyClick(c.From(form), c.Key, c.Modifiers);
-    EXPECT_EQ(QApplication::focusWidget(), c.To(form));
-    EXPECT_EQ(form.Table->ActiveColumn(), c.ColumnAfter);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(QKeySequence(c.Key | c.Modifiers).toString().toStdString());
+    form.Table->setCurrentIndex(form.Table->model()->index(0, 1));
+    controls[c.From]->setFocus();
+    QTest::keyClick(controls[c.From], c.Key, c.Modifiers);
+    EXPECT_EQ(QApplication::focusWidget(), controls[c.To]);
+    EXPECT_EQ(form.Table->ActiveColumn(), c.Column);
   }
   form.FormDestroy();
 }
@@ -411,12 +406,11 @@ TEST_F(Form1Test, StoredSizeIsLimitedToTheScreenAndPositionStaysAsStoredWhereCou
     // What was applied is written back, so the next start opens the same window.
     QSettings stored(QString::fromStdString(StoreFile(dir)), QSettings::IniFormat);
     stored.beginGroup("Display data");
-    TForm1 again;
     EXPECT_EQ(stored.value("Width").toString(), QString::number(c.Size.width()));
     EXPECT_EQ(stored.value("CommentHeight").toString(), QString::number(c.Comment.height()));
-    EXPECT_EQ(again.geometry(), QRect(stored.value("Left").toInt(), stored.value("Top").toInt(),
-                                      c.Size.width(), c.Size.height()));
-    again.FormDestroy();
+    if (c.Pos.x() != 0) {
+      EXPECT_EQ(stored.value("Left").toString(), QString::number(c.Pos.x()));
+    }
   }
   UseStoreIn(Store);
 }
