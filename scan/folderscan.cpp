@@ -36,6 +36,12 @@ std::string WithSeparator(const std::string& folder) {
 
 }  // namespace
 
+QString ScanProgressText(const QString& folder, int found) {
+  const QString count =
+      found == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(found);
+  return QStringLiteral("Scanning %1 (%2 found)").arg(folder, count);
+}
+
 TFolderScan::PumpFn WindowEventPump(TFolderScan::PumpFn run) {
   if (!run) run = [] { QCoreApplication::processEvents(); };
   return [run = std::move(run), sinceRun = QElapsedTimer()]() mutable {
@@ -97,7 +103,8 @@ void TFolderScan::Run(const TJob& job) {
   Store.Changed = false;
 
   FSincePump.start();
-  ScanFolder(job.Target);
+  // An empty target names no folder; read as "/" it would walk every mount.
+  if (!job.Target.empty()) ScanFolder(job.Target);
   // A scan that gave way to a new one shows nothing: the new one empties the list again.
   if (!FPending) ShowResult();
 }
@@ -117,7 +124,11 @@ void TFolderScan::ScanFolder(const std::string& folder) {
     const std::string name = entry->d_name;
     if (FRecurse && IsFolderToEnter(fd, entry->d_name, entry->d_type)) subfolders.push_back(name);
     if (MatchesMp3(name.c_str())) {
+      const bool listEmpty = Store.RowCount == 0;
       AddFile(dir, name);
+      // The row limit stays 2 while the scan runs, so the table sees no change of its own when
+      // the first row fills; it is repainted with the next events.
+      if (listEmpty && Store.RowCount == 1) Grid.InvalidateRow(1);
       Pump();
     } else if (FSincePump.elapsed() >= PumpIntervalMs) {
       Pump();
@@ -166,8 +177,7 @@ void TFolderScan::Pump() {
 void TFolderScan::ShowProgress(bool now) {
   if (!SetStatus) return;
   if (!now && FSinceProgress.isValid() && FSinceProgress.elapsed() < ProgressIntervalMs) return;
-  SetStatus(
-      QStringLiteral("Scanning %1 (%2 files found)").arg(DisplayPath(FFolder)).arg(Store.RowCount));
+  SetStatus(ScanProgressText(DisplayPath(FFolder), Store.RowCount));
   FProgressShown = true;
   FSinceProgress.start();
 }

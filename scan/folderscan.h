@@ -36,7 +36,8 @@ class TFolderScan {
 
   // Scans the target (a drive's mount point or a folder) into an emptied list. While a scan is
   // running, that scan stops and this one starts afresh once control is back in it, so the list
-  // always holds the files of exactly one scan.
+  // always holds the files of exactly one scan. An empty target (no drive is current) empties
+  // the list and scans nothing.
   void Scan(const std::string& target, TScanScope scope);
 
   // Ends a running scan at the next file; the files found so far stay listed.
@@ -83,3 +84,6 @@ class TFolderScan {
 // answers as promptly as with a run per file, and a scan of many small files is not slowed by a
 // fifth.
 TFolderScan::PumpFn WindowEventPump(TFolderScan::PumpFn run = nullptr);
+
+// The status text while a scan reads a folder: "Scanning /music/ (1 file found)".
+QString ScanProgressText(const QString& folder, int found);

@@ -25,8 +25,9 @@ class TSettingsTarget {
   virtual QString ScanDir() const = 0;
   virtual int ColumnWidth(int column) const = 0;
 
-  // Left and top are applied as stored, even off the screen; the window's minimum size wins
-  // over a smaller stored size.
+  // Left and top are applied as stored, even off the screen, as far as the window's edges stay
+  // countable; a width or height is limited to the available screen, and the window's minimum
+  // size wins over a smaller one.
   virtual void ApplyWindowLeft(int left) = 0;
   virtual void ApplyWindowTop(int top) = 0;
   virtual void ApplyWindowWidth(int width) = 0;

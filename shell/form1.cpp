@@ -3,9 +3,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "grid/grid.h"
 #include "scan/directorylistbox.h"
@@ -17,6 +18,7 @@
 #include "shell/formsettings.h"
 #include "shell/helpviewer.h"
 #include "shell/icon.h"
+#include "shell/statustext.h"
 #include "window/commentform.h"
 #include "window/legend.h"
 #include "window/tagtable.h"
@@ -33,6 +35,18 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, const QIcon& ic
   auto* button = new QPushButton(icon, caption, parent);
   button->setGeometry(rect);
   return button;
+}
+
+// A key of the whole window. Window shortcuts wait while a modal dialog (the comment dialog, a
+// message box) is open, and a cell editor keeps the keys it uses itself.
+void AddShortcut(QWidget* window, const QKeySequence& key, std::function<void()> handler) {
+  auto* shortcut = new QShortcut(key, window);
+  QObject::connect(shortcut, &QShortcut::activated, window, std::move(handler));
+}
+
+// A button's tooltip names the key that presses it too: "Save (Ctrl+S)".
+void ShowKeyInTooltip(QPushButton* button, const QString& name, const QKeySequence& key) {
+  button->setToolTip(QStringLiteral("%1 (%2)").arg(name, key.toString(QKeySequence::NativeText)));
 }
 
 }  // namespace
@@ -77,6 +91,8 @@ void TForm1::CreateControls() {
   layout->addWidget(Panel1);
 
   Panel2 = new QWidget(this);
+  // The table gives way at the minimum size; the panels above and below keep their heights.
+  Panel2->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
   auto* tableLayout = new QVBoxLayout(Panel2);
   tableLayout->setContentsMargins(0, 0, 0, 0);
   Table = new TGrid(Panel2);
@@ -88,10 +104,8 @@ void TForm1::CreateControls() {
 
   Panel3 = new QWidget(this);
   Panel3->setFixedHeight(30);
-  FileName = new QLabel(Panel3);
-  FileName->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  FileName = new TStatusText(Panel3);
   FileName->setGeometry(2, 6, 434, 18);
-  FileName->setFocusPolicy(Qt::NoFocus);
   Panel4 = new QWidget(Panel3);
   Panel4->setGeometry(DesignClientWidth - 243, 0, 243, 30);
   ScanBtn = MakeButton(Panel4, "Scan", ButtonIcon(TButtonImage::Scan), {5, 2, 75, 23});
@@ -115,18 +129,29 @@ void TForm1::CreateControls() {
   connect(CloseBtn, &QPushButton::clicked, this, [this] { CloseBtnClick(); });
   connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
   connect(AboutBtn, &QPushButton::clicked, this, [this] { AboutBtnClick(); });
+  CreateShortcuts();
+}
+
+void TForm1::CreateShortcuts() {
+  // Tab moves between the cells inside the table; Ctrl+Tab moves the focus between controls,
+  // out of the table and back.
+  AddShortcut(this, SaveKey, [this] { SaveBtnClick(); });
+  AddShortcut(this, ScanKey, [this] { ScanBtnClick(); });
+  AddShortcut(this, HelpKey, [this] { HelpBtnClick(); });
+  AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { FocusKeyPress(true); });
+  AddShortcut(this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+              [this] { FocusKeyPress(false); });
+  ShowKeyInTooltip(SaveBtn, "Save", SaveKey);
+  ShowKeyInTooltip(ScanBtn, "Scan", ScanKey);
+  ShowKeyInTooltip(HelpBtn, "Help", HelpKey);
 }
 
 void TForm1::FormCreate() {
   // The row store starts with 50 empty entries, no rows, nothing shown and nothing changed.
   FHelpFile = QCoreApplication::applicationDirPath() + "/TUNEMARKHELP.HLP";
   CommentForm = new TCommentForm(this);
-  // The save loop lets no events run, so the status line repaints at once, unless the text
-  // comes from the table's own painting (the row-entering notification).
-  const auto setStatus = [this](const QString& text) {
-    FileName->setText(text);
-    if (!Table->viewport()->paintingActive()) FileName->repaint();
-  };
+  // The save loop lets no events run, so the status line paints at once.
+  const auto setStatus = [this](const QString& text) { FileName->ShowNow(text); };
   TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm, setStatus);
   FolderScan =
       std::make_unique<TFolderScan>(Store, *Table, setStatus, [this] { return FileName->text(); });
@@ -183,6 +208,8 @@ void TForm1::HelpBtnClick() { HelpViewer->ShowTopic(FHelpFile, 1); }
 void TForm1::AboutBtnClick() {
   if (About) About->exec();
 }
+
+void TForm1::FocusKeyPress(bool forward) { focusNextPrevChild(forward); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (!FormCloseQuery()) {

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QWidget>
 #include <memory>
 
 #include "window/rowstore.h"
 
 class QCheckBox;
-class QLabel;
 class QPushButton;
 class QFrame;
 class TGrid;
@@ -19,6 +19,7 @@ class TTagTable;
 class TFolderScan;
 class THelpViewer;
 class TAbout;
+class TStatusText;
 
 // The main window: the scan controls, the table, the colour legend, the status line and the
 // Scan, Save and Close buttons. It owns the row store; scanning, editing and saving live in
@@ -29,6 +30,10 @@ class TForm1 : public QWidget {
  public:
   static constexpr int MinWidth = 687;
   static constexpr int MinHeight = 206;
+  // Keys that press the buttons, also named in their tooltips.
+  static inline const QKeySequence SaveKey{Qt::CTRL | Qt::Key_S};
+  static inline const QKeySequence ScanKey{Qt::Key_F5};
+  static inline const QKeySequence HelpKey{Qt::Key_F1};
 
   TForm1();
   ~TForm1() override;
@@ -48,7 +53,7 @@ class TForm1 : public QWidget {
   TGrid* Table = nullptr;
   TLegend* Panel5 = nullptr;
   QWidget* Panel3 = nullptr;
-  QLabel* FileName = nullptr;
+  TStatusText* FileName = nullptr;
   QWidget* Panel4 = nullptr;
   QPushButton* ScanBtn = nullptr;
   QPushButton* SaveBtn = nullptr;
@@ -70,6 +75,9 @@ class TForm1 : public QWidget {
   bool FormCloseQuery();
   void HelpBtnClick();
   void AboutBtnClick();
+  // Ctrl+Tab and Ctrl+Shift+Tab: the focus moves to the next or previous control, also out of
+  // the table, where Tab moves between cells.
+  void FocusKeyPress(bool forward);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -77,6 +85,7 @@ class TForm1 : public QWidget {
 
  private:
   void CreateControls();
+  void CreateShortcuts();
   void FormCreate();
   void PlaceAnchoredControls();
   void ReadSettings();

@@ -2,6 +2,9 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QScreen>
+#include <algorithm>
+#include <limits>
 
 #include "grid/grid.h"
 #include "scan/directorylistbox.h"
@@ -14,6 +17,26 @@ namespace {
 std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Shown(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// A stored position is applied as stored, far off the screen too, as long as the window's far
+// edges stay countable: right = left + width - 1, and the frame around it, in an int. No window
+// is wider or higher than QWIDGETSIZE_MAX, so this leaves room for both.
+constexpr int PositionLimit = std::numeric_limits<int>::max() - 2 * QWIDGETSIZE_MAX;
+int LimitedPosition(int stored) { return std::clamp(stored, -PositionLimit, PositionLimit); }
+
+// The room a window has: the available area of the screens around the one it is placed on. A
+// stored size beyond it would open a window nobody can see whole, and cost memory for every
+// pixel of it.
+QSize AvailableSize(const QWidget& window) {
+  const QScreen* screen = window.screen();
+  return screen ? screen->availableVirtualSize() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+int LimitedWidth(const QWidget& window, int stored) {
+  return std::min(stored, AvailableSize(window).width());
+}
+int LimitedHeight(const QWidget& window, int stored) {
+  return std::min(stored, AvailableSize(window).height());
 }
 
 }  // namespace
@@ -31,16 +54,23 @@ QString TFormSettings::ScanDrive() const { return Shown(Form.DriveCombo->Drive()
 QString TFormSettings::ScanDir() const { return Shown(Form.DirectoryList->Directory()); }
 int TFormSettings::ColumnWidth(int column) const { return Form.Table->ColumnWidth(column); }
 
-void TFormSettings::ApplyWindowLeft(int left) { Form.move(left, Form.y()); }
-void TFormSettings::ApplyWindowTop(int top) { Form.move(Form.x(), top); }
-// resize() keeps to the minimum size, so a stored width below it opens at the minimum.
-void TFormSettings::ApplyWindowWidth(int width) { Form.resize(width, Form.height()); }
-void TFormSettings::ApplyWindowHeight(int height) { Form.resize(Form.width(), height); }
+void TFormSettings::ApplyWindowLeft(int left) { Form.move(LimitedPosition(left), Form.y()); }
+void TFormSettings::ApplyWindowTop(int top) { Form.move(Form.x(), LimitedPosition(top)); }
+// resize() keeps to the minimum size, so a stored width below it opens at the minimum; the
+// minimum also wins over a screen smaller than it.
+void TFormSettings::ApplyWindowWidth(int width) {
+  Form.resize(LimitedWidth(Form, width), Form.height());
+}
+void TFormSettings::ApplyWindowHeight(int height) {
+  Form.resize(Form.width(), LimitedHeight(Form, height));
+}
 void TFormSettings::ApplyCommentWidth(int width) {
-  Form.CommentForm->resize(width, Form.CommentForm->height());
+  TCommentForm& dialog = *Form.CommentForm;
+  dialog.resize(LimitedWidth(dialog, width), dialog.height());
 }
 void TFormSettings::ApplyCommentHeight(int height) {
-  Form.CommentForm->resize(Form.CommentForm->width(), height);
+  TCommentForm& dialog = *Form.CommentForm;
+  dialog.resize(dialog.width(), LimitedHeight(dialog, height));
 }
 void TFormSettings::ApplyEntireDrive(bool checked) { Form.EntireDrive->setChecked(checked); }
 void TFormSettings::ApplySubdirectories(bool checked) {

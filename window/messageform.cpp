@@ -1,13 +1,16 @@
 #include "window/messageform.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +38,17 @@ QStyle::StandardPixmap KindIcon(TMsgKind kind) {
       return QStyle::SP_MessageBoxQuestion;
   }
   return QStyle::SP_MessageBoxInformation;
+}
+
+// How wide a title bar must be to show the whole title: the text in the bar's font, and beside
+// it the window's icon and up to three buttons, each about as wide as the bar is high.
+int TitleBarWidth(const QString& title, const QWidget& box) {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  font.setBold(true);
+  const QFontMetrics metrics(font);
+  const int barHeight = std::max(box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box),
+                                 metrics.height() + 8);
+  return metrics.horizontalAdvance(title) + 4 * barHeight + 2 * metrics.averageCharWidth();
 }
 
 }  // namespace
@@ -80,8 +94,8 @@ TMessageForm::TMessageForm(const QString& caption, const QString& text, TMsgKind
   const std::pair<bool, std::pair<TAnswer, QString>> order[] = {
       {buttons.Yes, {TAnswer::Yes, tr("&Yes")}},
       {buttons.No, {TAnswer::No, tr("&No")}},
-      {buttons.OK, {TAnswer::OK, tr("OK")}},
-      {buttons.Cancel, {TAnswer::Cancel, tr("Cancel")}},
+      {buttons.OK, {TAnswer::OK, tr("&OK")}},
+      {buttons.Cancel, {TAnswer::Cancel, tr("&Cancel")}},
   };
   const TAnswer byDefault = DefaultAnswer(buttons);
   for (const auto& [present, entry] : order) {
@@ -99,6 +113,7 @@ TMessageForm::TMessageForm(const QString& caption, const QString& text, TMsgKind
   layout->addLayout(top);
   layout->addSpacing(8);
   layout->addLayout(row);
+  layout->addStrut(TitleBarWidth(caption, *this));  // a box is never narrower than its title
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   for (const auto& [answer, button] : FButtons)
@@ -111,6 +126,22 @@ void TMessageForm::Finish(TAnswer answer) {
 }
 
 void TMessageForm::reject() { Finish(EscapeAnswer(FPresent)); }
+
+void TMessageForm::keyPressEvent(QKeyEvent* event) {
+  // The underlined letter of a button answers without Alt too. A held key that repeats was
+  // pressed before the box came up and answers nothing.
+  const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::ShiftModifier;
+  if (mods == Qt::NoModifier && !event->isAutoRepeat()) {
+    for (const auto& [answer, button] : FButtons) {
+      const QKeySequence mnemonic = QKeySequence::mnemonic(button->text());
+      if (!mnemonic.isEmpty() && mnemonic[0].key() == event->key()) {
+        Finish(answer);
+        return;
+      }
+    }
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void TMessageForm::closeEvent(QCloseEvent* event) {
   // Closing from the title bar answers Cancel, also for a box without a Cancel button: at the

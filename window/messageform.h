@@ -9,7 +9,8 @@ class QPushButton;
 
 // The dialog behind MessageDlg and ShowErrorBox. It lays out its own buttons, because
 // QDialogButtonBox and QMessageBox reorder them by desktop style, and decides the default,
-// Escape and title-bar close answers itself.
+// Escape and title-bar close answers itself. Each button's first letter is underlined and
+// answers with or without Alt: Y, N, O, C. The box is wide enough for its whole title.
 class TMessageForm : public QDialog {
   Q_OBJECT
 
@@ -26,6 +27,7 @@ class TMessageForm : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QTest>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -31,9 +33,14 @@ class FolderScanTest : public ::testing::Test {
   TRowStore Store;
   TGrid Grid;
   QString StatusText = "before";
+  std::vector<QString> StatusLog;  // every text the status line was given
   std::function<void()> OnPump;
   int Pumps = 0;
-  TFolderScan Scanner{Store, Grid, [this](const QString& text) { StatusText = text; },
+  TFolderScan Scanner{Store, Grid,
+                      [this](const QString& text) {
+                        StatusText = text;
+                        StatusLog.push_back(text);
+                      },
                       [this] { return StatusText; },
                       [this] {
                         ++Pumps;
@@ -325,6 +332,53 @@ TEST_F(FolderScanTest, StopEndsTheScanAtTheNextFile) {
   OnPump = nullptr;  // a later scan runs to its end
   Scanner.Scan(Dir.Path(), TScanScope::FolderTree);
   EXPECT_EQ(Store.RowCount, 11);
+}
+
+// A target that resolves to nothing (no mount holds the current folder) must not be read as
+// "/" and walk every mount.
+TEST_F(FolderScanTest, EmptyTargetEmptiesTheListAndScansNothing) {
+  Put("one.mp3");
+  for (const TScanScope scope :
+       {TScanScope::Folder, TScanScope::FolderTree, TScanScope::EntireDrive}) {
+    Scanner.Scan(Dir.Path(), TScanScope::Folder);
+    ASSERT_EQ(Store.RowCount, 1);
+    Store.Changed = true;
+    StatusLog.clear();
+    Scanner.Scan("", scope);
+    EXPECT_EQ(Store.RowCount, 0);
+    EXPECT_FALSE(Store.Changed);
+    EXPECT_EQ(Grid.RowLimit(), 2);
+    ASSERT_TRUE(StatusLog.empty()) << "a folder was read: " << StatusLog.front().toStdString();
+  }
+}
+
+TEST(ScanProgressText, CountsFilesInTheSingularAndPlural) {
+  const std::pair<int, const char*> cases[] = {
+      {0, "Scanning /music/ (0 files found)"},
+      {1, "Scanning /music/ (1 file found)"},
+      {2, "Scanning /music/ (2 files found)"},
+      {21, "Scanning /music/ (21 files found)"},
+  };
+  for (const auto& [found, text] : cases) EXPECT_EQ(ScanProgressText("/music/", found), text);
+}
+
+// The table keeps its one row while the scan runs; the first file's row must still be painted
+// as soon as it is read, not at the next repaint of the whole table.
+TEST_F(FolderScanTest, FirstRowIsPaintedWhileTheScanRuns) {
+  for (int i = 0; i < 3; ++i) Put(std::to_string(i) + ".mp3");
+  Grid.resize(600, 200);
+  Grid.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&Grid));
+  QApplication::processEvents();  // the empty table's first paint is over
+
+  bool paintedFilled = false;
+  Grid.OnGetCellAttributes = [&](int row, int, TCellAttributes&) {
+    if (row == 1 && Store.RowCount >= 1 && Scanner.Scanning()) paintedFilled = true;
+  };
+  OnPump = [] { QApplication::processEvents(); };
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  Grid.OnGetCellAttributes = nullptr;
+  EXPECT_TRUE(paintedFilled);
 }
 
 }  // namespace

@@ -6,20 +6,34 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <limits>
+#include <ostream>
 #include <stdexcept>
 
 #include "grid/grid.h"
 #include "scan/directorylistbox.h"
 #include "scan/harddrivecombobox.h"
 #include "shell/application.h"
+#include "shell/helpviewer.h"
+#include "shell/statustext.h"
 #include "tests/common/scriptedboxes.h"
 #include "tests/common/testapplication.h"
 #include "tests/shell/settingsfolder.h"
 #include "window/commentform.h"
 #include "window/legend.h"
+
+// Readable failure output for geometry.
+void PrintTo(const QRect& r, std::ostream* out) {
+  *out << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
 
 std::unique_ptr<QApplication> MakeTestApplication(int& argc, char** argv) {
   return std::make_unique<TApplication>(argc, argv);
@@ -35,8 +49,36 @@ class Form1Test : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::current_path(StartFolder); }
 
+  // Folder mode on a folder of untagged MP3 files with these names, highlighted for a scan.
+  void ChooseFolderOf(TForm1& form, const TTempDir& folder,
+                      std::initializer_list<const char*> files) {
+    for (const char* name : files)
+      WriteFileBytes(folder / name, std::string("\xff\xfb\x90\x00") + std::string(2000, '\0'));
+    form.EntireDrive->setChecked(false);
+    form.DirectoryList->SetDirectory(folder.Path());
+  }
+
   TTempDir Store;
   std::filesystem::path StartFolder;
+};
+
+// Collects the Qt warnings of its lifetime.
+class TQtWarnings {
+ public:
+  TQtWarnings() {
+    Seen.clear();
+    Previous = qInstallMessageHandler(&Collect);
+  }
+  ~TQtWarnings() { qInstallMessageHandler(Previous); }
+  static inline QStringList Seen;
+
+ private:
+  static void Collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    // The offscreen platform notes once that it keeps no size hints; that is no fault of ours.
+    if (type != QtDebugMsg && type != QtInfoMsg && !text.contains("propagateSizeHints"))
+      Seen << text;
+  }
+  QtMessageHandler Previous;
 };
 
 TEST_F(Form1Test, FirstStartUsesTheDesignGeometryAndAnEmptyList) {
@@ -77,6 +119,149 @@ TEST_F(Form1Test, MinimumSizeHoldsAndAnchoredControlsFollowTheRightEdge) {
   EXPECT_EQ(form.Panel3->height(), 30);
   EXPECT_EQ(form.Panel3->geometry().bottom(), 399);
   EXPECT_EQ(form.Panel2->height(), 400 - 33 - 30 - 30);
+  form.FormDestroy();
+}
+
+TEST_F(Form1Test, AtTheMinimumSizeThePanelsKeepTheirHeightsAndTheTableGivesWay) {
+  for (const bool entireDrive : {true, false}) {
+    SCOPED_TRACE(entireDrive ? "entire drive" : "folder");
+    TForm1 form;
+    form.EntireDrive->setChecked(entireDrive);
+    form.show();
+    form.resize(TForm1::MinWidth, TForm1::MinHeight);
+    QApplication::processEvents();
+    const int top = entireDrive ? 33 : 113;
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, TForm1::MinWidth, top));
+    if (!entireDrive) {
+      EXPECT_EQ(form.DirectoryList->geometry().bottom(), 107);  // whole, inside the panel
+    }
+    EXPECT_EQ(form.Panel2->geometry(), QRect(0, top, TForm1::MinWidth, 206 - top - 60));
+    EXPECT_EQ(form.Panel5->height(), 30);
+    EXPECT_EQ(form.Panel3->geometry(), QRect(0, 176, TForm1::MinWidth, 30));
+    form.FormDestroy();
+  }
+}
+
+TEST_F(Form1Test, StartScanAndCloseRaiseNoQtWarning) {
+  TTempDir music;
+  TQtWarnings warnings;
+  {
+    TForm1 form;
+    ChooseFolderOf(form, music, {"a.mp3", "b.mp3"});
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.ScanBtn->click();
+    QApplication::processEvents();
+    form.Table->SetActiveRow(2);
+    QApplication::processEvents();
+    form.CloseBtn->click();
+    form.FormDestroy();
+  }
+  EXPECT_TRUE(TQtWarnings::Seen.isEmpty()) << TQtWarnings::Seen.join('\n').toStdString();
+}
+
+TEST_F(Form1Test, StatusLineCutsALongPathInTheMiddle) {
+  TForm1 form;
+  form.show();
+  const QString name = "the file name.mp3";
+  const QString start = "/the/start/of/the/path";
+  const QString path = start + QString("/folder").repeated(30) + "/" + name;
+  form.FileName->ShowNow(path);
+  EXPECT_EQ(form.FileName->text(), path);
+  const QString shown = form.FileName->ShownText();
+  EXPECT_TRUE(shown.startsWith(start)) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(name)) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+  EXPECT_LT(form.FileName->fontMetrics().horizontalAdvance(shown), form.FileName->width());
+
+  form.FileName->ShowNow(start);
+  EXPECT_EQ(form.FileName->ShownText(), start);
+  form.FormDestroy();
+}
+
+// The window shown and active, so that its keys reach it as a person's would.
+void ShowActive(TForm1& form) {
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+}
+
+// F5 scans, Ctrl+S finishes the cell edit and saves, F1 opens help; while the comment dialog
+// has the keys, the window's keys wait.
+TEST_F(Form1Test, ButtonKeysPressTheirButtonsAndTheTooltipsNameThem) {
+  TTempDir music;
+  TForm1 form;
+  for (const auto& [button, tip] : {std::pair{form.SaveBtn, "Save (Ctrl+S)"},
+                                    {form.ScanBtn, "Scan (F5)"},
+                                    {form.HelpBtn, "Help (F1)"}})
+    EXPECT_EQ(button->toolTip(), tip);
+  ChooseFolderOf(form, music, {"a.mp3"});
+  ShowActive(form);
+  form.Table->setFocus();
+
+  QTest::keyClick(form.Table, Qt::Key_F5);
+  ASSERT_EQ(form.Store.RowCount, 1);
+  QTest::keyClicks(form.Table, "N");  // starts the edit
+  QTest::keyClicks(QApplication::focusWidget(), "ew");
+  ASSERT_TRUE(form.Table->IsEditing());
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect("Changes saved", TAnswer::OK, TMsgKind::Information);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+  }
+  const std::string bytes = ReadFileBytes(music / "a.mp3");
+  EXPECT_EQ(bytes.substr(bytes.size() - 128, 6), std::string("TAGNew"));
+
+  form.CommentForm->setWindowModality(Qt::ApplicationModal);  // as the cell editing opens it
+  form.CommentForm->show();
+  form.CommentForm->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.CommentForm));
+  std::filesystem::remove(music / "a.mp3");  // a scan would empty the list
+  {
+    TScriptedBoxes boxes;  // a save would say "Nothing to change"
+    QTest::keyClick(form.CommentForm->Memo1, Qt::Key_F5);
+    QTest::keyClick(form.CommentForm->Memo1, Qt::Key_S, Qt::ControlModifier);
+  }
+  EXPECT_EQ(form.Store.RowCount, 1);
+  form.CommentForm->hide();
+
+  ShowActive(form);
+  QTest::keyClick(form.Table, Qt::Key_F1);
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+    return qobject_cast<const THelpViewer*>(w) && w->isVisible();
+  }));
+  form.FormDestroy();
+}
+
+TEST_F(Form1Test, CtrlTabMovesTheFocusOutOfTheTableAndBackWhileTabStaysInside) {
+  TForm1 form;
+  enum { Table, Scan, Help };
+  QWidget* const controls[] = {form.Table, form.ScanBtn, form.HelpBtn};
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
+  const struct {
+    int From;
+    Qt::Key Key;
+    Qt::KeyboardModifiers Modifiers;
+    int To;
+    int Column;  // the table's active column afterwards; it starts at 1
+  } cases[] = {
+      {Table, Qt::Key_Tab, ctrl, Scan, 1},
+      {Scan, Qt::Key_Backtab, ctrl | shift, Table, 1},
+      {Table, Qt::Key_Backtab, ctrl | shift, Help, 1},
+      {Help, Qt::Key_Tab, ctrl, Table, 1},
+      {Table, Qt::Key_Tab, {}, Table, 2},
+      {Table, Qt::Key_Backtab, shift, Table, 0},
+  };
+  ShowActive(form);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(QKeySequence(c.Key | c.Modifiers).toString().toStdString());
+    form.Table->setCurrentIndex(form.Table->model()->index(0, 1));
+    controls[c.From]->setFocus();
+    QTest::keyClick(controls[c.From], c.Key, c.Modifiers);
+    EXPECT_EQ(QApplication::focusWidget(), controls[c.To]);
+    EXPECT_EQ(form.Table->ActiveColumn(), c.Column);
+  }
   form.FormDestroy();
 }
 
@@ -163,6 +348,71 @@ TEST_F(Form1Test, EverySettingSurvivesARestart) {
   for (int column = 0; column < 5; ++column)
     EXPECT_EQ(form.Table->ColumnWidth(column), 60 + column);
   form.FormDestroy();
+}
+
+// Sizes beyond the screen once opened a window of 32767 x 32767 pixels and were written back;
+// positions near the integer limits overflowed in the geometry arithmetic.
+TEST_F(Form1Test, StoredSizeIsLimitedToTheScreenAndPositionStaysAsStoredWhereCountable) {
+  constexpr int Max = std::numeric_limits<int>::max();
+  constexpr int Min = std::numeric_limits<int>::min();
+  const QSize screen = QGuiApplication::primaryScreen()->availableVirtualSize();
+  ASSERT_GE(screen.width(), TForm1::MinWidth);
+  ASSERT_GE(screen.height(), TForm1::MinHeight);
+  const QSize commentMin = TCommentForm().minimumSize();
+  struct TCase {
+    std::string Stored;
+    QPoint Pos;  // expected; a coordinate of 0 stands for "far off, yet countable"
+    QSize Size, Comment;
+  };
+  const TCase cases[] = {
+      {"Left=-3000\nTop=5000", {-3000, 5000}, {687, 253}, {430, 178}},
+      {"Width=99999\nHeight=99999\nCommentWidth=99999\nCommentHeight=99999",
+       {20, 20},
+       screen,
+       screen},
+      {"Left=2147483647\nTop=2147483647\nWidth=2147483647\nHeight=2147483647",
+       {0, 0},
+       screen,
+       {430, 178}},
+      {"Left=-2147483648\nTop=-2147483648\nWidth=-2147483648\nHeight=-2147483648\n"
+       "CommentWidth=-2147483648\nCommentHeight=-2147483648",
+       {0, 0},
+       {687, 206},
+       commentMin},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Stored);
+    TTempDir dir;
+    UseStoreIn(dir);
+    StoreRaw(dir, c.Stored);
+    {
+      TForm1 form;
+      form.show();
+      QApplication::processEvents();
+      EXPECT_EQ(form.size(), c.Size);
+      EXPECT_EQ(form.CommentForm->size(), c.Comment);
+      for (const auto& [got, expected] : {std::pair{form.x(), c.Pos.x()}, {form.y(), c.Pos.y()}}) {
+        if (expected != 0) {
+          EXPECT_EQ(got, expected);
+        } else {
+          // Still far off the screen, and the far edge, frame included, fits in an int.
+          EXPECT_GT(std::abs(qint64(got)), Max / 2);
+          EXPECT_LE(qint64(got) + QWIDGETSIZE_MAX, qint64(Max));
+          EXPECT_GE(qint64(got) - QWIDGETSIZE_MAX, qint64(Min));
+        }
+      }
+      form.FormDestroy();
+    }
+    // What was applied is written back, so the next start opens the same window.
+    QSettings stored(QString::fromStdString(StoreFile(dir)), QSettings::IniFormat);
+    stored.beginGroup("Display data");
+    EXPECT_EQ(stored.value("Width").toString(), QString::number(c.Size.width()));
+    EXPECT_EQ(stored.value("CommentHeight").toString(), QString::number(c.Comment.height()));
+    if (c.Pos.x() != 0) {
+      EXPECT_EQ(stored.value("Left").toString(), QString::number(c.Pos.x()));
+    }
+  }
+  UseStoreIn(Store);
 }
 
 TEST_F(Form1Test, AStoredValueThatIsNotTextStopsTheReadingAtIt) {

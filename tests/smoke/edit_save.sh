@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
-# A person's first session: scan a folder, type a new title into the first row, press Save,
-# answer the box, close. An independent reader (mutagen) then sees the new title in the file.
+# A person's first session: scan a folder, type a new title into the first row, save with
+# Ctrl+S, answer the box with its letter key, close. An independent reader (mutagen) then sees
+# the new title in that file and the old one in the other.
 source "$(dirname "$0")/xsession.sh" "$@"
 
 music=$WORK/music
 mkdir -p "$music" "$XDG_CONFIG_HOME/Weldrake"
-/usr/bin/python3 - "$music/song.mp3" <<'PY'
+/usr/bin/python3 - "$music/one.mp3" "$music/two.mp3" <<'PY'
 import sys
-from mutagen.id3 import ID3, TIT2, TPE1
-path = sys.argv[1]
-with open(path, "wb") as f:
-    f.write(b"\xff\xfb\x90\x00" + bytes(4000))
-tag = ID3()
-tag.add(TIT2(encoding=0, text="Old Title"))
-tag.add(TPE1(encoding=0, text="Some Artist"))
-tag.save(path, v2_version=3)
+from mutagen.id3 import ID3, TIT2
+for path in sys.argv[1:]:
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfb\x90\x00" + bytes(4000))
+    tag = ID3()
+    tag.add(TIT2(encoding=0, text="Old Title"))
+    tag.save(path, v2_version=3)
 PY
 # Start in folder mode on the music folder.
 cat >"$XDG_CONFIG_HOME/Weldrake/Tunemark.conf" <<CONF
@@ -24,28 +24,35 @@ Subdirectories=0
 ScanDir=$music
 CONF
 
+# In folder mode the table starts 113 px down; below its header, row 1 is 22 px high. The
+# Artist column (x 151 to 300) holds no text here, so its colour is the row's.
+teal='#008080'
+row1_y=147
+row2_y=169
+artist_x=290
+
 start_tunemark
 press_scan
-sleep 1
-# The first row is active and the table has the focus: typing replaces the title.
+# Row 2 only exists once the scan is over, when the table has the focus and row 1 is active.
+wait_for 60 "row 1 to turn teal" pixel_is $artist_x $row1_y $teal
+wait_for 60 "row 2 to turn teal" pixel_is $artist_x $row2_y $teal
+# Typing replaces the title of the active cell; the pointer rests on the window, which has the
+# keys.
 xdotool type --delay 30 "New Title"
-xdotool key Return
-sleep 0.3
-screenshot edit_save_typed
-press_save
-box=
-for _ in $(seq 50); do
-  box=$(xdotool search --onlyvisible --name '^Information$' 2>/dev/null | head -n 1 || true)
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || { echo "no Information box after Save"; screenshot edit_save_nobox; exit 1; }
+xdotool key Return ctrl+s
+wait_for 60 "the Information box" visible_window Information >/dev/null
+box=$(visible_window Information)
+wait_for 30 "the Information box to take the keys" has_focus "$box"
 screenshot edit_save_box
-xdotool key Return
-sleep 0.5
+xdotool key o
+wait_for 30 "the Information box to close" no_visible_window Information
 press_close
 expect_exit_zero
 
-title=$(/usr/bin/python3 -c 'import sys; from mutagen.id3 import ID3; print(ID3(sys.argv[1])["TIT2"].text[0])' "$music/song.mp3")
-[ "$title" = "New Title" ] || { echo "mutagen reads title '$title'"; exit 1; }
+titles=$(/usr/bin/python3 -c '
+import sys
+from mutagen.id3 import ID3
+print(" ".join(sorted(ID3(p)["TIT2"].text[0].replace(" ", "_") for p in sys.argv[1:])))
+' "$music/one.mp3" "$music/two.mp3")
+[ "$titles" = "New_Title Old_Title" ] || fail "mutagen reads the titles $titles"
 echo "edit_save: ok"

@@ -5,18 +5,15 @@ source "$(dirname "$0")/xsession.sh" "$@"
 start_tunemark
 xdotool windowmove "$WINDOW" 140 90
 xdotool windowsize "$WINDOW" 820 430
-sleep 0.5
-read -r x1 y1 w1 h1 < <(window_geometry)
+wait_for 30 "the window to move and grow" geometry_is 140 90 820 430
 press_close
 expect_exit_zero
 
 start_tunemark
-read -r x2 y2 w2 h2 < <(window_geometry)
+read -r x y w h < <(window_geometry)
 screenshot geometry_restart
 press_close
 expect_exit_zero
 
-[ "$x1 $y1 $w1 $h1" = "$x2 $y2 $w2 $h2" ] ||
-  { echo "left at $x1 $y1 $w1 $h1, came back at $x2 $y2 $w2 $h2"; exit 1; }
-[ "$w1 $h1" = "820 430" ] || { echo "resize did not take: $w1 $h1"; exit 1; }
-echo "geometry_restart: ok ($x2 $y2 $w2 $h2)"
+[ "$x $y $w $h" = "140 90 820 430" ] || fail "left at 140 90 820 430, came back at $x $y $w $h"
+echo "geometry_restart: ok ($x $y $w $h)"

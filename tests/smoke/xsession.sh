@@ -1,5 +1,6 @@
 # Shared by the real-display tests: a private Xvfb display, a private settings folder, and
-# helpers to find Tunemark's window and click inside it as a person would.
+# helpers to find Tunemark's windows, click inside them as a person would and wait for what a
+# step needs. Every wait has a generous upper bound; no step sleeps for a fixed time.
 # Usage: source xsession.sh <tunemark-executable> <artifact-folder>
 set -euo pipefail
 
@@ -9,7 +10,12 @@ mkdir -p "$ARTIFACTS"
 WORK=$(mktemp -d /tmp/tunemark-smoke-XXXXXX)
 export XDG_CONFIG_HOME=$WORK/config
 export HOME=$WORK
+# A desktop session provides a private runtime folder; without one Qt warns at start.
+export XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
+# Every message of Qt's own starts with its kind, so warnings can be told from other output.
+export QT_MESSAGE_PATTERN='qt.%{type}: %{message}'
 
 # The server picks a free display itself and writes its number once it accepts connections;
 # a number chosen here could be taken by another test between the check and the server's start.
@@ -35,25 +41,55 @@ read -r -t 30 display_number <"$WORK/displayfd" || true
 [ -n "$display_number" ] || { echo "Xvfb did not start"; cat "$WORK/xvfb.log"; exit 1; }
 export DISPLAY=:$display_number
 
+fail() {
+  echo "$*"
+  screenshot "failure-$(basename "$0" .sh)-$$" || true
+  [ -f "$WORK/tunemark.log" ] && cat "$WORK/tunemark.log"
+  exit 1
+}
+
+# wait_for <seconds> <what> <command...>: runs the command until it succeeds; fails the test
+# naming <what> when it has not succeeded within the time.
+wait_for() {
+  local limit=$1 what=$2
+  shift 2
+  local deadline=$((SECONDS + limit))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "timed out after ${limit}s waiting for $what"
+    sleep 0.05
+  done
+}
+
+# Prints the id of the visible window with exactly this title; fails when there is none.
+visible_window() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 | grep .
+}
+no_visible_window() { ! visible_window "$1" >/dev/null; }
+
 # Starts Tunemark in the background and waits for its main window; sets WINDOW.
 start_tunemark() {
   "$TUNEMARK" >"$WORK/tunemark.log" 2>&1 &
   TUNEMARK_PID=$!
-  WINDOW=
-  for _ in $(seq 150); do
-    WINDOW=$(xdotool search --onlyvisible --name '^Tunemark$' 2>/dev/null | head -n 1 || true)
-    [ -n "$WINDOW" ] && break
-    sleep 0.2
-  done
-  [ -n "$WINDOW" ] || { echo "no Tunemark window"; cat "$WORK/tunemark.log"; exit 1; }
-  sleep 0.5
+  wait_for 60 "the main window" visible_window Tunemark >/dev/null
+  WINDOW=$(visible_window Tunemark)
 }
 
-# Prints "x y width height" of the main window.
+# Prints "x y width height" of a window (the main window by default).
 window_geometry() {
-  xwininfo -id "$WINDOW" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+  xwininfo -id "${1:-$WINDOW}" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
     /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
 }
+geometry_is() { [ "$(window_geometry)" = "$*" ]; }
+
+# Prints the colour of a pixel of the main window as #RRGGBB.
+pixel() {
+  import -window "$WINDOW" -crop "1x1+$1+$2" +repage -depth 8 txt:- 2>/dev/null |
+    grep -o '#[0-9A-F]\{6\}' | head -n 1
+}
+pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
+
+# The window that has the keyboard focus is this one.
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$1" ]; }
 
 # Clicks at a point given relative to the window's bottom-right corner.
 click_from_bottom_right() {
@@ -61,22 +97,20 @@ click_from_bottom_right() {
   xdotool mousemove $((x + w - $1)) $((y + h - $2)) click 1
 }
 
-click_at() {
-  read -r x y _ _ < <(window_geometry)
-  xdotool mousemove $((x + $1)) $((y + $2)) click 1
-}
-
 screenshot() {
   import -window root "$ARTIFACTS/$1.png"
 }
 
-# Waits for Tunemark to end and checks its exit status.
+# Waits for Tunemark to end and checks its exit status, and that Qt warned of nothing.
 expect_exit_zero() {
+  wait_for 60 "Tunemark to end" eval '! kill -0 "$TUNEMARK_PID" 2>/dev/null'
   local status=0
-  for _ in $(seq 100); do kill -0 "$TUNEMARK_PID" 2>/dev/null || break; sleep 0.1; done
   wait "$TUNEMARK_PID" || status=$?
   TUNEMARK_PID=
-  [ "$status" -eq 0 ] || { echo "Tunemark exited with $status"; cat "$WORK/tunemark.log"; exit 1; }
+  [ "$status" -eq 0 ] || fail "Tunemark exited with $status"
+  if grep -E '^qt\.(warning|critical|fatal): ' "$WORK/tunemark.log"; then
+    fail "Qt warned while Tunemark ran"
+  fi
 }
 
 # The Close button sits 43 px from the right edge and 17 px above the bottom.
