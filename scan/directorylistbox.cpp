@@ -17,6 +17,7 @@
 #include "scan/folderitemdelegate.h"
 #include "scan/inouterror.h"
 #include "scan/nativepath.h"
+#include "window/messagebox.h"
 
 namespace {
 
@@ -182,14 +183,16 @@ int TDirectoryListBox::Indent(int row) const {
 void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
   // Not passed on: opening refills the list under the clicked item.
   if (event->button() != Qt::LeftButton) return;
-  if (const QListWidgetItem* clicked = itemAt(event->position().toPoint()))
-    SetDirectory(FullPath(row(clicked)));
+  if (const QListWidgetItem* clicked = itemAt(event->position().toPoint())) {
+    const std::string path = FullPath(row(clicked));
+    RunUserAction([&] { SetDirectory(path); });
+  }
 }
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
   if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
       (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-    OpenHighlighted();
+    RunUserAction([this] { OpenHighlighted(); });
     return;
   }
   QListWidget::keyPressEvent(event);

@@ -2,6 +2,7 @@
 
 #include "scan/directorylistbox.h"
 #include "scan/nativepath.h"
+#include "window/messagebox.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ std::string WithoutFinalSlash(std::string path) {
 
 TDriveComboBox::TDriveComboBox(QWidget* parent, std::shared_ptr<const TMountSource> mounts)
     : QComboBox(parent), Source(mounts ? std::move(mounts) : SystemMountSource()) {
-  connect(this, &QComboBox::activated, this, [this](int index) { SetDrive(ItemDrive(index)); });
+  connect(this, &QComboBox::activated, this,
+          [this](int index) { RunUserAction([&] { SetDrive(ItemDrive(index)); }); });
 }
 
 void TDriveComboBox::CreateList() {

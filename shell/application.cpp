@@ -1,7 +1,5 @@
 #include "shell/application.h"
 
-#include <QFile>
-
 #include "tags/reporter.h"
 #include "window/messagebox.h"
 #include "window/tagreport.h"
@@ -22,9 +20,4 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     ShowErrorBox("Unknown error");
   }
   return false;
-}
-
-void ShowCaughtError(const std::exception& error) {
-  // Messages carry file paths as native bytes.
-  ShowErrorBox(QFile::decodeName(QByteArray(error.what())));
 }

@@ -21,6 +21,7 @@
 #include "shell/statustext.h"
 #include "window/commentform.h"
 #include "window/legend.h"
+#include "window/messagebox.h"
 #include "window/tagtable.h"
 
 namespace {
@@ -41,7 +42,14 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, const QIcon& ic
 // message box) is open, and a cell editor keeps the keys it uses itself.
 void AddShortcut(QWidget* window, const QKeySequence& key, std::function<void()> handler) {
   auto* shortcut = new QShortcut(key, window);
-  QObject::connect(shortcut, &QShortcut::activated, window, std::move(handler));
+  QObject::connect(shortcut, &QShortcut::activated, window,
+                   [handler = std::move(handler)] { RunUserAction(handler); });
+}
+
+// Connects a click to its handler inside the user-action boundary.
+void OnClick(QAbstractButton* button, QObject* context, std::function<void()> handler) {
+  QObject::connect(button, &QAbstractButton::clicked, context,
+                   [handler = std::move(handler)] { RunUserAction(handler); });
 }
 
 // A button's tooltip names the key that presses it too: "Save (Ctrl+S)".
@@ -123,12 +131,13 @@ void TForm1::CreateControls() {
   setTabOrder(ScanBtn, SaveBtn);
   setTabOrder(SaveBtn, CloseBtn);
 
-  connect(EntireDrive, &QCheckBox::toggled, this, [this] { EntireDriveClick(); });
-  connect(ScanBtn, &QPushButton::clicked, this, [this] { ScanBtnClick(); });
-  connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
-  connect(CloseBtn, &QPushButton::clicked, this, [this] { CloseBtnClick(); });
-  connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
-  connect(AboutBtn, &QPushButton::clicked, this, [this] { AboutBtnClick(); });
+  connect(EntireDrive, &QCheckBox::toggled, this,
+          [this] { RunUserAction([this] { EntireDriveClick(); }); });
+  OnClick(ScanBtn, this, [this] { ScanBtnClick(); });
+  OnClick(SaveBtn, this, [this] { SaveBtnClick(); });
+  OnClick(CloseBtn, this, [this] { CloseBtnClick(); });
+  OnClick(HelpBtn, this, [this] { HelpBtnClick(); });
+  OnClick(AboutBtn, this, [this] { AboutBtnClick(); });
   CreateShortcuts();
 }
 

@@ -4,6 +4,7 @@
 #include "shell/about.h"
 #include "shell/application.h"
 #include "shell/form1.h"
+#include "window/messagebox.h"
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);

@@ -1,5 +1,6 @@
 #include "window/messagebox.h"
 
+#include <QFile>
 #include <QGuiApplication>
 
 #include "window/messageform.h"
@@ -32,6 +33,20 @@ void ShowErrorBox(const QString& message) {
   QString text = message;
   if (!text.isEmpty() && text.back() > QLatin1Char('.')) text += QLatin1Char('.');
   Show(QStringLiteral("Tunemark"), text, TMsgKind::Error, TButtons::Ok());
+}
+
+void ShowCaughtError(const std::exception& error) {
+  ShowErrorBox(QFile::decodeName(QByteArray(error.what())));
+}
+
+void RunUserAction(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& error) {
+    ShowCaughtError(error);
+  } catch (...) {
+    ShowErrorBox(QStringLiteral("Unknown error"));
+  }
 }
 
 void SetMessageHook(TMessageHook hook) { Hook() = std::move(hook); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 #include <functional>
 
 // The house message box: title and icon per kind, buttons always left to right Yes, No, OK,
@@ -23,6 +24,15 @@ TAnswer MessageDlg(const QString& text, TMsgKind kind, TButtons buttons);
 // The error box for an error that escaped a user action: caption "Tunemark", error icon, OK, and
 // the message with "." appended when its last character sorts above ".".
 void ShowErrorBox(const QString& message);
+
+// The error box for a caught error; its message carries file paths as native bytes.
+void ShowCaughtError(const std::exception& error);
+
+// The boundary of a user action: runs it, and shows an error that escapes it in the error box;
+// the program goes on. Handlers of clicks and keys run their work through it, so that no error
+// unwinds through the toolkit's delivery of the event, which would leave the toolkit's record of
+// the pressed button or key half kept.
+void RunUserAction(const std::function<void()>& action);
 
 // Tests replace the real boxes with a scripted answerer; an empty function restores them.
 // The hook sees the caption too, so the error box can be answered like the others.
