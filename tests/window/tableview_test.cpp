@@ -1,6 +1,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
+
 #include "mp3files.h"
 #include "tablefixture.h"
 #include "tests/common/scriptedboxes.h"
@@ -154,4 +158,31 @@ TEST_F(TableView, StatusLineShowsTheNativePathDecoded) {
   ClickCell(3 - row, 0);
   ClickCell(row, 0);
   EXPECT_EQ(StatusHistory.last(), QString::fromUtf8(path.c_str()));
+}
+
+// Tag texts in any script show as characters, not boxes: the table's font, or a font the system
+// falls back to, has a glyph for each (Liberation Sans for Latin, Greek and Cyrillic, WenQuanYi
+// Micro Hei for Chinese, Japanese and Korean).
+TEST_F(TableView, EveryScriptHasGlyphsInTheTablesFont) {
+  const char* texts[] = {"Caf\u00e9 \u20ac \u201cq\u201d",
+                         "\u041f\u0440\u0438\u0432\u0435\u0442",
+                         "\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1",
+                         "\u4f60\u597d\u4e16\u754c",
+                         "\u65e5\u672c\u8a9e\u306e\u3046\u305f",
+                         "\ud55c\uad6d\uc5b4"};
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    QTextLayout layout(QString::fromUtf8(text), Table.font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+      for (const quint32 glyph : run.glyphIndexes()) {
+        EXPECT_NE(glyph, 0u) << "no glyph in " << run.rawFont().familyName().toStdString();
+        ++glyphs;
+      }
+    }
+    EXPECT_GT(glyphs, 0);
+  }
 }
