@@ -44,11 +44,21 @@ void TTagRow::Fill(TMP3Tag& tag, std::string_view fileName) {
                       QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   const auto decode = [&](int column, std::string_view bytes) {
     bytes = bytes.substr(0, LongestField);
+    char16_t* out = decoded[column];
+    // Most tag texts are ASCII, widened as they are: several times faster than the decoder.
+    std::size_t ascii = 0;
+    for (; ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80; ++ascii)
+      out[ascii] = static_cast<char16_t>(bytes[ascii]);
+    if (ascii == bytes.size()) {
+      texts[column] = QStringView(out, static_cast<qsizetype>(ascii));
+      return;
+    }
     Q_ASSERT(utf8.requiredSpace(static_cast<qsizetype>(bytes.size())) <=
              static_cast<qsizetype>(LongestField) + 1);
-    auto* out = reinterpret_cast<QChar*>(decoded[column]);
-    const QChar* end = utf8.appendToBuffer(out, QByteArrayView(bytes.data(), bytes.size()));
-    texts[column] = QStringView(out, end - out);
+    const QChar* end = utf8.appendToBuffer(reinterpret_cast<QChar*>(out),
+                                           QByteArrayView(bytes.data(), bytes.size()));
+    texts[column] =
+        QStringView(reinterpret_cast<const QChar*>(out), end - reinterpret_cast<QChar*>(out));
   };
   if (tag.HasTitle()) {
     decode(0, tag.GetTitle());
@@ -67,7 +77,9 @@ void TTagRow::Assign(const char16_t* header, const QStringView (&texts)[ColumnCo
   std::size_t units = HeaderUnits;
   bool empty = (header[ColumnCount] & ReadOnlyFlag) == 0;
   for (int c = 0; c < ColumnCount; ++c) {
-    const QStringView text = LeftCharacters(texts[c], MaxCharacters(c));
+    // No more units than the maximum means no more characters either.
+    const QStringView text =
+        texts[c].size() <= MaxCharacters(c) ? texts[c] : LeftCharacters(texts[c], MaxCharacters(c));
     lengths[c] = static_cast<char16_t>(text.size());
     units += text.size();
     empty = empty && text.isEmpty();

@@ -32,10 +32,10 @@ class TTagRow {
   // The file carried the read-only attribute when it was scanned.
   bool ReadOnly() const;
 
-  // The row of a freshly read file, decoded from the tag's UTF-8 straight into the row's
-  // storage: the tag's fields when it has a valid title; otherwise the file's own name as Title
-  // (decoded as UTF-8, a stray byte shown as U+FFFD) and the rest empty, whatever else the tag
-  // holds. The read-only flag is the one the tag object found when it opened the file.
+  // The row of a freshly read file, decoded from the tag's UTF-8 into the row's one
+  // allocation: the tag's fields when it has a valid title; otherwise the file's own name as
+  // Title (decoded as UTF-8, a stray byte shown as U+FFFD) and the rest empty, whatever else the
+  // tag holds. The read-only flag is the one the tag object found when it opened the file.
   void Fill(TMP3Tag& tag, std::string_view fileName);
 
  private:
