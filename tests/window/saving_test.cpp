@@ -276,3 +276,20 @@ TEST_F(Saving, LongSaveShowsProgressThenTheActiveRowsPath) {
   EXPECT_EQ(StatusHistory.last(), QString::fromStdString(Tag(2).FullPath()));
   EXPECT_EQ(Artist(changed), "Changed");
 }
+
+// A file whose name is not UTF-8 shows it with replacement characters, and a title typed into its
+// row is saved into that very file.
+TEST_F(Saving, TitleTypedForANameThatIsNotUtf8ReachesThatFile) {
+  const std::string path = AddFile("caf\xe9 \xff.mp3", AudioBytes());
+  Scan();
+  ASSERT_EQ(CellText(1, 0), QString::fromUtf8("caf\ufffd \ufffd.mp3"));
+  DoubleClickCell(1, 0);
+  ASSERT_NE(Editor(), nullptr);
+  Editor()->selectAll();
+  Type(QString::fromUtf8("Caf\u00e9"));
+  Press(Qt::Key_Return);
+  TScriptedBoxes boxes;
+  boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+  TagTable.SaveBtnClick();
+  EXPECT_EQ(ReadBack(path)->GetTitle(), "Caf\u00e9");
+}
