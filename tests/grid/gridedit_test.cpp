@@ -100,26 +100,6 @@ TEST_F(TGridEdit, TypedCharactersOfAnyScriptAreCountedByCharacter) {
   }
 }
 
-// Text inserted beyond the maximum is dropped where it was inserted, never splitting a pair.
-TEST_F(TGridEdit, APasteIntoAFullEditorKeepsWhatFits) {
-  Grid->SetActiveRow(3);
-  Key(Qt::Key_End);
-  Key(Qt::Key_Left);  // the Year column, "r3c3"
-  Key(Qt::Key_F2);
-  ASSERT_NE(Editor(), nullptr);
-  Editor()->home(false);
-  Editor()->insert(QString::fromUtf8("\U0001F600"));
-  EXPECT_EQ(Editor()->text(), "r3c3");
-  Editor()->end(false);
-  Editor()->backspace();
-  Editor()->backspace();
-  Editor()->insert(QString::fromUtf8("\U0001F600\U0001F601\U0001F602"));
-  EXPECT_EQ(Editor()->text(), QString::fromUtf8("r3\U0001F600\U0001F601"));
-  Editor()->selectAll();
-  Editor()->insert(QString(300, QChar(u'\u00e9')));  // the Year editor still takes 4
-  EXPECT_EQ(Editor()->text(), QString(4, QChar(u'\u00e9')));
-}
-
 TEST_F(TGridEdit, ControlCharactersAndCtrlLettersDoNotStartAnEdit) {
   Key(Qt::Key_C, Qt::ControlModifier);
   Key(Qt::Key_Delete);

@@ -29,8 +29,10 @@ TEST(RowStore, GrowsByTwentyWhenTheListReachesTheLength) {
   EXPECT_EQ(lengths[69].second, 90);  // and the 70th
 }
 
-// Growing never moves a record, a tag object's slot or a text the table may be painting.
-TEST(RowStore, RowsNeverMoveWhileGrowing) {
+// A list of 100,000 files, filled the way the scan fills a row from a tag object without a valid
+// tag (creating that many files would take the test most of a minute). Growing never moves a
+// record, a tag object's slot or a text the table may be painting.
+TEST(RowStore, HundredThousandRowsNeverMoveWhileGrowing) {
   TRowStore store;
   struct TSeen {
     const TTagRow* Row;
@@ -39,42 +41,22 @@ TEST(RowStore, RowsNeverMoveWhileGrowing) {
     const QChar* Title;
   };
   std::vector<TSeen> seen;
-  for (int n = 1; n <= 2000; ++n) {
-    store.RowCount = n;
-    store.GrowIfFull();
-    store.Tags[n] = std::make_unique<TMP3Tag>();
-    store.Rows[n].SetText(0, QString::number(n));
-    seen.push_back(
-        {&store.Rows[n], &store.Tags[n], store.Tags[n].get(), store.Rows[n].Text(0).data()});
-  }
-  EXPECT_EQ(store.Length(), 2010);
-  for (int n = 1; n <= 2000; ++n) {
-    const TSeen& s = seen[n - 1];
-    ASSERT_EQ(&store.Rows[n], s.Row) << n;
-    ASSERT_EQ(&store.Tags[n], s.Slot) << n;
-    ASSERT_EQ(store.Tags[n].get(), s.Tag) << n;
-    ASSERT_EQ(store.Rows[n].Text(0).data(), s.Title) << n;
-    ASSERT_EQ(store.Rows[n].Text(0), QString::number(n));
-  }
-}
-
-// A list of 100,000 files, filled the way the scan fills a row from a tag object without a valid
-// tag (creating that many files would take the test most of a minute).
-TEST(RowStore, HoldsAHundredThousandRows) {
-  TRowStore store;
-  std::vector<const TTagRow*> rows;
   for (int n = 1; n <= 100'000; ++n) {
     ++store.RowCount;
     store.GrowIfFull();
     auto& tag = store.Tags[n];
     if (!tag) tag = std::make_unique<TMP3Tag>();
     store.Rows[n].Fill(*tag, std::to_string(n) + ".mp3");
-    rows.push_back(&store.Rows[n]);
+    seen.push_back({&store.Rows[n], &tag, tag.get(), store.Rows[n].Text(0).data()});
   }
   EXPECT_EQ(store.Length(), 100'010);
   EXPECT_EQ(store.Rows.size(), store.Tags.size());
   for (int n = 1; n <= 100'000; ++n) {
-    ASSERT_EQ(&store.Rows[n], rows[n - 1]);
+    const TSeen& s = seen[n - 1];
+    ASSERT_EQ(&store.Rows[n], s.Row) << n;
+    ASSERT_EQ(&store.Tags[n], s.Slot) << n;
+    ASSERT_EQ(store.Tags[n].get(), s.Tag) << n;
+    ASSERT_EQ(store.Rows[n].Text(0).data(), s.Title) << n;
     ASSERT_EQ(store.Rows[n].Text(0).toString(), QString::number(n) + ".mp3");
     ASSERT_TRUE(store.Rows[n].Text(1).isEmpty());
   }
