@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QTest>
 
+#include "tests/common/typing.h"
+
 namespace {
 const std::vector<int> MaxLengths{255, 255, 255, 4, 255};
 }
@@ -87,21 +89,7 @@ void TGridTest::Key(int key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(target ? target : Grid, static_cast<Qt::Key>(key), modifiers);
 }
 
-void TGridTest::Type(const QString& text) {
-  // Key by key: the first character opens the editor, which then takes the focus.
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const qsizetype units = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    const QString character = text.mid(i, units);
-    i += units - 1;
-    QWidget* target = QApplication::focusWidget();
-    const ushort first = character[0].unicode();
-    // Letters and digits carry their key, as a keyboard sends them; others no known key.
-    const Qt::Key key = first < 0x80 && character[0].isLetterOrNumber()
-                            ? static_cast<Qt::Key>(character[0].toUpper().unicode())
-                            : Qt::Key_unknown;
-    QTest::sendKeyEvent(QTest::Click, target ? target : Grid, key, character, Qt::NoModifier);
-  }
-}
+void TGridTest::Type(const QString& text) { TypeText(Grid, text); }
 
 void TGridTest::Click(int row, int column) {
   const QRect cell = Grid->visualRect(Grid->model()->index(row - 1, column));

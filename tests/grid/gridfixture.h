@@ -35,8 +35,7 @@ class TGridTest : public ::testing::Test {
 
   // Keys go where a person's keys would: to the editor while one is open.
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-  // Character by character, each as one key event carrying it (a surrogate pair in one event).
-  void Type(const QString& text);
+  void Type(const QString& text);  // see TypeText
   void DoubleClick(int row, int column);
   void Click(int row, int column);
   QLineEdit* Editor() const;

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "tags/reporter.h"
+#include "tests/common/typing.h"
 #include "window/tagreport.h"
 
 TTableFixture::TTableFixture()
@@ -66,20 +67,7 @@ void TTableFixture::Press(int key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
 }
 
-// Key by key, each to the widget that has the focus then: the first key may open the editor.
-void TTableFixture::Type(const QString& text) {
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const qsizetype units = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    const QString character = text.mid(i, units);
-    i += units - 1;
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &Table;
-    // Letters and digits carry their key, as a keyboard sends them; others no known key.
-    const Qt::Key key = character[0].unicode() < 0x80 && character[0].isLetterOrNumber()
-                            ? static_cast<Qt::Key>(character[0].toUpper().unicode())
-                            : Qt::Key_unknown;
-    QTest::sendKeyEvent(QTest::Click, target, key, character, Qt::NoModifier);
-  }
-}
+void TTableFixture::Type(const QString& text) { TypeText(&Table, text); }
 
 QLineEdit* TTableFixture::Editor() const {
   return qobject_cast<QLineEdit*>(QApplication::focusWidget());

@@ -35,9 +35,8 @@ class TTableFixture : public ::testing::Test {
   void ClickCell(int row, int column);
   void DoubleClickCell(int row, int column);
   void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-  // Character by character, each as one key event carrying it, to the widget with the focus.
-  void Type(const QString& text);
-  QLineEdit* Editor() const;  // the in-cell editor that has the focus, if any
+  void Type(const QString& text);  // see TypeText
+  QLineEdit* Editor() const;       // the in-cell editor that has the focus, if any
   QString CellText(int row, int column) const;
   TCellAttributes Attributes(int row);
 
