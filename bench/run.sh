@@ -12,7 +12,7 @@ corpus=/tmp/tunemark-corpus-$count-seed$seed
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-targets=(read_bench save_bench)
+targets=(read_bench save_bench rowstore_bench)
 [ -f bench/scan_bench.cpp ] && targets+=(scan_bench)
 cmake --build "$build" --target "${targets[@]}"
 
@@ -24,6 +24,7 @@ fi
 
 "$build/bench/read_bench" "$corpus"
 "$build/bench/save_bench"
+"$build/bench/rowstore_bench" "$corpus"
 if [ -x "$build/bench/scan_bench" ]; then
   "$build/bench/scan_bench" "$corpus"
 fi

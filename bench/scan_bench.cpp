@@ -95,9 +95,8 @@ class TScanHarness {
     layout->addWidget(&Status);
     Grid.SetColumns({"Title", "Artist", "Album", "Year", "Comment"}, {150, 150, 150, 36, 150},
                     {255, 255, 255, 4, 255});
-    Grid.OnGetCellData = [this](int row, int column) -> unsigned char* {
-      if (!Store.IsListed(row)) return nullptr;
-      return Store.Rows[row].Field(column);
+    Grid.OnGetCellData = [this](int row, int column) {
+      return Store.IsListed(row) ? Store.Rows[row].Text(column) : QStringView();
     };
     Window.resize(700, 400);
     Window.show();

@@ -9,16 +9,12 @@
 
 namespace {
 
-constexpr int LongestText = 255;  // what a length byte can count
+constexpr int AnyLength = 32767;  // a line edit's own default maximum
 
 }  // namespace
 
 TGrid::TGrid(QWidget* parent)
-    : QTableView(parent),
-      Model(new TGridModel(*this)),
-      Delegate(new TGridDelegate(*this)),
-      Decode([](const char* chars, int length) { return QString::fromLatin1(chars, length); }),
-      Encode([](const QString& text) { return text.toLatin1().toStdString(); }) {
+    : QTableView(parent), Model(new TGridModel(*this)), Delegate(new TGridDelegate(*this)) {
   setHorizontalHeader(new TGridHeader(this));
   setModel(Model);
   setItemDelegate(Delegate);
@@ -42,12 +38,6 @@ TGrid::TGrid(QWidget* parent)
 }
 
 TGrid::~TGrid() = default;
-
-void TGrid::SetCodec(DecodeFn decode, EncodeFn encode) {
-  Decode = std::move(decode);
-  Encode = std::move(encode);
-  viewport()->update();
-}
 
 void TGrid::SetColumns(const QStringList& headings, const std::vector<int>& widths,
                        const std::vector<int>& maxLengths) {
@@ -114,13 +104,13 @@ void TGrid::currentChanged(const QModelIndex& current, const QModelIndex& previo
   if (current.isValid()) NotifyEnteringRow(current.row() + 1);
 }
 
-unsigned char* TGrid::CellStorage(int row, int column) const {
-  return OnGetCellData ? OnGetCellData(row, column) : nullptr;
+QStringView TGrid::CellStorage(int row, int column) const {
+  return OnGetCellData ? OnGetCellData(row, column) : QStringView();
 }
 
 int TGrid::MaxLength(int column) const {
-  if (column < 0 || column >= static_cast<int>(MaxLengths.size())) return LongestText;
-  return std::clamp(MaxLengths[column], 0, LongestText);
+  if (column < 0 || column >= static_cast<int>(MaxLengths.size())) return AnyLength;
+  return std::clamp(MaxLengths[column], 0, AnyLength);
 }
 
 void TGrid::NotifyEnteringRow(int row) {

@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <QTableView>
 #include <functional>
-#include <string>
 #include <vector>
 
 class TGridModel;
@@ -20,41 +19,41 @@ struct TCellAttributes {
   bool Bold = false;
 };
 
-// A general-purpose table of single-byte, length-prefixed texts held by its owner. Row 0 is the
-// locked header row (Qt's horizontal header); data row r is model row r - 1. The grid holds no
-// text of its own: it asks the owner for each cell's storage and writes accepted edits back into
-// that storage. It knows nothing of what the texts mean.
+// A general-purpose table of Unicode texts held by its owner. Row 0 is the locked header row
+// (Qt's horizontal header); data row r is model row r - 1. The grid holds no text of its own: it
+// paints each cell straight from the owner's storage and hands accepted edits back to the owner.
+// It knows nothing of what the texts mean.
 class TGrid : public QTableView {
   Q_OBJECT
 
  public:
-  // Storage of a cell's text: a pointer to its length byte, the characters right behind it
-  // (the layout of ShortString). nullptr: the cell is drawn empty and cannot store an edit.
-  using GetCellDataFn = std::function<unsigned char*(int row, int column)>;
+  // A cell's text in the owner's own storage, UTF-16, read in place while painting (no copy). It
+  // must stay valid until the owner changes that cell. An empty view: the cell is drawn empty.
+  using GetCellDataFn = std::function<QStringView(int row, int column)>;
+  // Takes the text of an accepted edit, already cut to the column's maximum.
+  using SetCellDataFn = std::function<void(int row, int column, const QString& text)>;
   using GetCellAttributesFn = std::function<void(int row, int column, TCellAttributes& attrs)>;
   using EnteringRowFn = std::function<void(int row)>;
   using BeginEditFn = std::function<void(int row, int column, bool& allow)>;
   // Called while the editor still exists, before the grid stores the text. `text` is the
-  // editor's text in the single-byte encoding; a handler may replace it. Leaving `allow` false
-  // stores nothing and keeps the editor open; when the grid must leave the cell anyway (another
-  // cell was clicked) the edit is then dropped.
-  using EndEditFn = std::function<void(std::string& text, int row, int column, bool& allow)>;
-  // Single-byte text <-> display text. Default: Latin-1.
-  using DecodeFn = std::function<QString(const char* chars, int length)>;
-  using EncodeFn = std::function<std::string(const QString& text)>;
+  // editor's text; a handler may replace it. Leaving `allow` false stores nothing and keeps the
+  // editor open; when the grid must leave the cell anyway (another cell was clicked) the edit is
+  // then dropped.
+  using EndEditFn = std::function<void(QString& text, int row, int column, bool& allow)>;
 
   explicit TGrid(QWidget* parent = nullptr);
   ~TGrid() override;
 
   GetCellDataFn OnGetCellData;
+  SetCellDataFn OnSetCellData;
   GetCellAttributesFn OnGetCellAttributes;
   EnteringRowFn OnEnteringRow;
   BeginEditFn OnBeginEdit;
   EndEditFn OnEndEdit;
 
-  void SetCodec(DecodeFn decode, EncodeFn encode);
-
-  // Headings, default widths in pixels and the editors' maximum lengths, one entry per column.
+  // Headings, default widths in pixels and the editors' maximum lengths in characters, one
+  // entry per column; a character outside the basic plane counts as one. A column without a
+  // maximum takes any length.
   void SetColumns(const QStringList& headings, const std::vector<int>& widths,
                   const std::vector<int>& maxLengths);
   int ColumnWidth(int column) const;
@@ -94,7 +93,7 @@ class TGrid : public QTableView {
   friend class TGridModel;
   friend class TGridDelegate;
 
-  unsigned char* CellStorage(int row, int column) const;
+  QStringView CellStorage(int row, int column) const;
   int MaxLength(int column) const;
   void NotifyEnteringRow(int row);
   void MoveTo(int modelRow, int column);
@@ -106,8 +105,6 @@ class TGrid : public QTableView {
 
   TGridModel* Model = nullptr;
   TGridDelegate* Delegate = nullptr;
-  DecodeFn Decode;
-  EncodeFn Encode;
   std::vector<int> MaxLengths;
   int LastEnteredRow = -1;  // suppresses consecutive repeats of the row-entering notification
   QPointer<QLineEdit> Editor;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPainter>
 
+#include "grid/characterlimit.h"
 #include "grid/grid.h"
 #include "grid/gridmodel.h"
 
@@ -59,7 +60,7 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   painter->setPen(palette.color(highlighted ? QPalette::HighlightedText : QPalette::Text));
   painter->drawText(option.rect.adjusted(TextIndent, 0, -TextIndent, 0),
                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                    Grid.Model->CellText(index));
+                    Grid.Model->CellView(index));
 
   if (active) {
     QPen frame(Qt::black);
@@ -75,7 +76,7 @@ QWidget* TGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
                                      const QModelIndex& index) const {
   auto* editor = new QLineEdit(parent);
   editor->setFrame(false);
-  editor->setMaxLength(Grid.MaxLength(index.column()));
+  editor->setValidator(new TCharacterLimit(Grid.MaxLength(index.column()), editor));
   editor->setFont(Grid.font());
   editor->setTextMargins(TextIndent - 1, 0, 0, 0);
   // A cell being edited shows window text on button face.

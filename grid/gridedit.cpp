@@ -24,10 +24,18 @@ class TBusy {
   bool& Flag;
 };
 
+// A key starts an edit when its text is one the editor takes: a printable character (one
+// outside the basic plane arrives as a surrogate pair), a formatting or a private-use character.
 bool StartsEdit(const QKeyEvent& event) {
   if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
   const QString text = event.text();
-  return !text.isEmpty() && text.at(0).isPrint();
+  if (text.isEmpty()) return false;
+  char32_t first = text.at(0).unicode();
+  if (text.size() > 1 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate())
+    first = QChar::surrogateToUcs4(text.at(0), text.at(1));
+  const QChar::Category category = QChar::category(first);
+  return QChar::isPrint(first) || category == QChar::Other_Format ||
+         category == QChar::Other_PrivateUse;
 }
 
 }  // namespace
@@ -67,7 +75,7 @@ bool TGrid::AcceptEdit() {
   QPointer<TGrid> self(this);
   const int row = EditIndex.row() + 1;
   const int column = EditIndex.column();
-  std::string text = Encode(Editor->text());
+  QString text = Editor->text();
   bool allow = true;
   if (OnEndEdit) {
     TBusy busy(this, EndingEdit);

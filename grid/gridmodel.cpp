@@ -1,8 +1,8 @@
 #include "grid/gridmodel.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "grid/characterlimit.h"
 #include "grid/grid.h"
 
 TGridModel::TGridModel(TGrid& grid) : QAbstractTableModel(&grid), Grid(grid) {}
@@ -57,20 +57,18 @@ void TGridModel::SetHeadings(const QStringList& headings) {
   endResetModel();
 }
 
-QString TGridModel::CellText(const QModelIndex& index) const {
-  const unsigned char* storage = Grid.CellStorage(index.row() + 1, index.column());
-  if (!storage) return {};
-  return Grid.Decode(reinterpret_cast<const char*>(storage + 1), storage[0]);
+QString TGridModel::CellView(const QModelIndex& index) const {
+  const QStringView text = Grid.CellStorage(index.row() + 1, index.column());
+  return QString::fromRawData(text.data(), text.size());
 }
 
-bool TGridModel::StoreText(const QModelIndex& index, const std::string& bytes, int maxLength) {
-  unsigned char* storage = Grid.CellStorage(index.row() + 1, index.column());
-  if (!storage) return false;
-  // The length byte caps every cell at 255 characters.
-  const std::size_t length =
-      std::min(bytes.size(), static_cast<std::size_t>(std::clamp(maxLength, 0, 255)));
-  storage[0] = static_cast<unsigned char>(length);
-  std::memcpy(storage + 1, bytes.data(), length);
+QString TGridModel::CellText(const QModelIndex& index) const {
+  return Grid.CellStorage(index.row() + 1, index.column()).toString();
+}
+
+void TGridModel::StoreText(const QModelIndex& index, const QString& text, int maxLength) {
+  if (!Grid.OnSetCellData) return;
+  Grid.OnSetCellData(index.row() + 1, index.column(),
+                     LeftCharacters(text, std::max(maxLength, 0)).toString());
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-  return true;
 }

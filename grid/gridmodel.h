@@ -2,13 +2,12 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
-#include <string>
 
 class TGrid;
 
 // Presents the owner's cells to Qt's view: data row r of the grid is model row r - 1, and the
 // headings are the horizontal header. Texts are never copied in: every request reads the owner's
-// storage through the grid's callbacks.
+// storage through the grid's callbacks, and painting reads it in place.
 class TGridModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -26,10 +25,13 @@ class TGridModel : public QAbstractTableModel {
   void SetRows(int rows);
   void SetHeadings(const QStringList& headings);
 
-  // The cell's text decoded from the owner's storage; empty when the owner gives none.
+  // The cell's text over the owner's own storage, not copied: for painting only, since the
+  // storage may change or go away once control returns to the owner.
+  QString CellView(const QModelIndex& index) const;
+  // A copy of the cell's text, for anything that keeps it (an editor, a caller of data()).
   QString CellText(const QModelIndex& index) const;
-  // Writes the bytes into the owner's storage, cut to `maxLength`; false when there is none.
-  bool StoreText(const QModelIndex& index, const std::string& bytes, int maxLength);
+  // Hands the text, cut to `maxLength` characters, to the owner.
+  void StoreText(const QModelIndex& index, const QString& text, int maxLength);
 
  private:
   TGrid& Grid;

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  fonts-liberation
+  fonts-liberation fonts-wqy-microhei
   python3 python3-mutagen id3v2
   xvfb xdotool x11-utils imagemagick desktop-file-utils librsvg2-bin
 )

@@ -1,5 +1,7 @@
 #include "window/commentlines.h"
 
+#include "tags/textcodec.h"
+
 std::vector<std::string> TextToLines(const std::string& comment) {
   std::vector<std::string> lines;
   if (comment.empty()) return lines;
@@ -16,12 +18,13 @@ std::vector<std::string> TextToLines(const std::string& comment) {
 }
 
 std::string LinesToText(const std::vector<std::string>& lines) {
-  constexpr std::size_t MaxLength = 255;
+  constexpr std::size_t MaxCharacters = 255;
   std::string text;
-  for (std::size_t i = 0; i < lines.size() && text.size() <= MaxLength; ++i) {
+  // Lines past the first 255 characters' worth of bytes cannot reach the cut text.
+  for (std::size_t i = 0; i < lines.size() && text.size() <= MaxCharacters * 4; ++i) {
     if (i > 0) text += '\r';
     text += lines[i];
   }
-  if (text.size() > MaxLength) text.resize(MaxLength);
+  text.resize(CutToCharacters(text, MaxCharacters).size());
   return text;
 }

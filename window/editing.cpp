@@ -2,6 +2,7 @@
 // and a changed text reaches the tag object's setter and marks the window's unsaved changes.
 #include <QDialog>
 
+#include "tags/textcodec.h"
 #include "window/commentform.h"
 #include "window/commentlines.h"
 #include "window/messagebox.h"
@@ -11,13 +12,24 @@ namespace {
 
 const QString ReadOnlyText =
     QStringLiteral("Tag cannot be changed :\rthe associated file is read-only");
-const QString Version1Text = QStringLiteral(
-    "The tag is currently a version 1 tag.\rVersion 1 tag strings have a maximum length of 30 "
-    "=>\rDo you want to convert the tag to version 2");
 
-// An ID3v1 text field holds 30 characters.
+// An ID3v1 text field holds 30 characters of Windows-1252.
 constexpr std::size_t Version1Width = 30;
-constexpr int CommentColumn = 4;
+
+// The version 1 question names what the text breaks: its length, its characters, or both.
+QString Version1Question(bool tooLong, bool foreign) {
+  QString reason;
+  if (tooLong && foreign)
+    reason = QStringLiteral("have a maximum length of 30 and cannot hold some of these characters");
+  else if (tooLong)
+    reason = QStringLiteral("have a maximum length of 30");
+  else
+    reason = QStringLiteral("cannot hold some of these characters");
+  return QStringLiteral(
+             "The tag is currently a version 1 tag.\rVersion 1 tag strings %1 =>\rDo you want to "
+             "convert the tag to version 2")
+      .arg(reason);
+}
 
 // Columns 0 to 4 are Title, Artist, Album, Year and Comment.
 std::string GetValue(TMP3Tag& tag, int column) {
@@ -53,58 +65,78 @@ void SetValue(TMP3Tag& tag, int column, const std::string& text) {
 }  // namespace
 
 void TTagTable::TableBeginEdit(int row, int column, bool& allow) {
-  allow = Store.IsListed(row) && !Row(row).ReadOnly;
-  if (allow && column == CommentColumn && Tag(row).IsVersion2()) {
+  allow = Store.IsListed(row) && !Row(row).ReadOnly();
+  if (allow && column == TTagRow::CommentColumn && Tag(row).IsVersion2()) {
     EditComment(row);
     allow = false;  // the in-cell editor never opens on this cell
     return;
   }
-  if (Store.IsListed(row) && Row(row).ReadOnly) {
+  if (Store.IsListed(row) && Row(row).ReadOnly()) {
     MessageDlg(ReadOnlyText, TMsgKind::Error, TButtons::Ok());
     return;
   }
   if (!allow) return;
   EditRow = row;
   EditColumn = column;
-  const unsigned char* cell = TableGetCellData(row, column);
-  EditStartText = cell ? std::string(reinterpret_cast<const char*>(cell + 1), cell[0]) : "";
+  EditStartText = TableGetCellData(row, column).toString();
 }
 
-void TTagTable::TableEndEdit(std::string& text, int row, int column, bool& /*allow*/) {
+void TTagTable::TableEndEdit(QString& text, int row, int column, bool& /*allow*/) {
   if (!Store.IsListed(row) || column < 0 || column >= ColumnCount) return;
-  TMP3Tag& tag = Tag(row);
   const bool untouched = row == EditRow && column == EditColumn && text == EditStartText;
   EditColumn = -1;
-  // A row without a valid title shows empty cells whatever the tag holds; leaving such a cell as
-  // it was must not empty the field. The Title cell shows the file name and keeps its rule:
-  // leaving it unchanged gives the tag that title.
-  if (untouched && column != 0 && !tag.HasTitle()) return;
+  // A cell left with the text it showed changes nothing, whatever the tag holds behind it: the
+  // empty cells of a row without a valid title, a file name shown as its title.
+  if (untouched) return;
 
-  const std::string current = GetValue(tag, column);
-  if (!tag.IsVersion2() && text.size() > Version1Width) {
-    if (MessageDlg(Version1Text, TMsgKind::Confirm, TButtons::YesNo()) == TAnswer::No)
-      text.resize(Version1Width);
-    else
-      tag.ConvertToVersion2();
+  TMP3Tag& tag = Tag(row);
+  const bool hadTitle = tag.HasTitle();
+  const bool wasVersion2 = tag.IsVersion2();
+  std::string value = text.toStdString();
+  if (!wasVersion2) {
+    const bool tooLong = CharacterCount(value) > Version1Width;
+    const bool foreign = !FitsWin1252(value);
+    if (tooLong || foreign) {
+      if (MessageDlg(Version1Question(tooLong, foreign), TMsgKind::Confirm, TButtons::YesNo()) ==
+          TAnswer::No) {
+        // What the block can hold: 30 characters, each it has no byte for shown as "?".
+        value = Win1252ToUtf8(Utf8ToWin1252(CutToCharacters(value, Version1Width)));
+        text = QString::fromStdString(value);
+      } else {
+        tag.ConvertToVersion2();
+      }
+    }
   }
-  if (text == current) return;
-  Store.Changed = true;
-  SetValue(tag, column, text);
-  Table.InvalidateRow(row);
+  const bool changed = value != GetValue(tag, column);
+  if (changed) {
+    Store.Changed = true;
+    SetValue(tag, column, value);
+  }
+  // A row whose tag gained a valid title, or became version 2, shows the tag again: fields that
+  // were hidden behind empty cells appear. The grid stores the edited cell's text afterwards.
+  const bool newState = (!hadTitle && tag.HasTitle()) || (!wasVersion2 && tag.IsVersion2());
+  if (newState) Refill(row);
+  if (changed || newState) Table.InvalidateRow(row);
+}
+
+void TTagTable::Refill(int row) {
+  const std::string& path = Tag(row).FullPath();
+  Row(row).Fill(Tag(row), std::string_view(path).substr(path.rfind('/') + 1));
 }
 
 void TTagTable::EditComment(int row) {
-  TagRow& record = Row(row);
-  const std::string shown = LinesToText(TextToLines(record.Comment.Str()));
-  CommentForm.SetLines(TextToLines(record.Comment.Str()));
+  const std::vector<std::string> lines =
+      TextToLines(Row(row).Text(TTagRow::CommentColumn).toString().toStdString());
+  const std::string shown = LinesToText(lines);
+  CommentForm.SetLines(lines);
   if (CommentForm.exec() != QDialog::Accepted) return;
 
+  // OK on the text as it was shown changes nothing: the empty comment of a row without a valid
+  // title keeps the comment its tag holds, and a CR LF pair shown as a line break stays.
   const std::string comment = LinesToText(CommentForm.Lines());
+  if (comment == shown) return;
   TMP3Tag& tag = Tag(row);
-  // As in the cells: OK on the empty comment shown for a row without a valid title keeps the
-  // comment the tag may hold.
-  if (!tag.HasTitle() && comment == shown) return;
-  record.Comment = comment;
+  Row(row).SetText(TTagRow::CommentColumn, QString::fromStdString(comment));
   tag.SetComment(comment);
   Store.Changed = Store.Changed || tag.Modified();
   Table.InvalidateRow(row);

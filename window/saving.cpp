@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 
+#include "grid/characterlimit.h"
 #include "window/messagebox.h"
 #include "window/tagtable.h"
 
@@ -57,9 +58,10 @@ bool TTagTable::SaveAll() {
       try {
         tag.WriteTag();
       } catch (const std::exception&) {
-        QString text = FailureText + QFile::decodeName(QByteArray::fromStdString(tag.FullPath()));
-        text.truncate(MaxMessageLength);
-        MessageDlg(text, TMsgKind::Error, TButtons::Ok());
+        const QString text =
+            FailureText + QFile::decodeName(QByteArray::fromStdString(tag.FullPath()));
+        MessageDlg(LeftCharacters(text, MaxMessageLength).toString(), TMsgKind::Error,
+                   TButtons::Ok());
       }
       // A failed version 2 rewrite was reported by the tag layer; it shows only as Modified.
       if (tag.Modified()) failed = true;

@@ -5,14 +5,18 @@
 #include "window/tagcolours.h"
 #include "window/tagtable.h"
 
-unsigned char* TTagTable::TableGetCellData(int row, int column) {
-  if (!Store.IsListed(row)) return nullptr;
-  return Row(row).Field(column);
+QStringView TTagTable::TableGetCellData(int row, int column) {
+  if (!Store.IsListed(row)) return {};
+  return Row(row).Text(column);
+}
+
+void TTagTable::TableSetCellData(int row, int column, const QString& text) {
+  if (Store.IsListed(row)) Row(row).SetText(column, text);
 }
 
 void TTagTable::TableGetCellAttributes(int row, int /*column*/, TCellAttributes& attrs) {
   if (!Store.IsListed(row)) return;
-  if (Row(row).ReadOnly) {
+  if (Row(row).ReadOnly()) {
     attrs.Background = TagColours::ReadOnly;
     attrs.Bold = true;
     return;

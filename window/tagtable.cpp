@@ -4,12 +4,15 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
     : Store(store), Table(table), CommentForm(commentForm), SetStatus(std::move(setStatus)) {
   Table.SetColumns({QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Album"),
                     QStringLiteral("Year"), QStringLiteral("Comment")},
-                   {150, 150, 150, 36, 150}, {255, 255, 255, 4, 255});
-  Table.SetCodec([](const char* chars, int length) { return QString::fromUtf8(chars, length); },
-                 [](const QString& text) { return text.toUtf8().toStdString(); });
+                   {150, 150, 150, 36, 150},
+                   {TTagRow::MaxCharacters(0), TTagRow::MaxCharacters(1), TTagRow::MaxCharacters(2),
+                    TTagRow::MaxCharacters(3), TTagRow::MaxCharacters(4)});
   Table.SetRowLimit(2);
 
   Table.OnGetCellData = [this](int row, int column) { return TableGetCellData(row, column); };
+  Table.OnSetCellData = [this](int row, int column, const QString& text) {
+    TableSetCellData(row, column, text);
+  };
   Table.OnGetCellAttributes = [this](int row, int column, TCellAttributes& attrs) {
     TableGetCellAttributes(row, column, attrs);
   };
@@ -17,7 +20,7 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
   Table.OnBeginEdit = [this](int row, int column, bool& allow) {
     TableBeginEdit(row, column, allow);
   };
-  Table.OnEndEdit = [this](std::string& text, int row, int column, bool& allow) {
+  Table.OnEndEdit = [this](QString& text, int row, int column, bool& allow) {
     TableEndEdit(text, row, column, allow);
   };
 }

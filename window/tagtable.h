@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <functional>
-#include <string>
 
 #include "grid/grid.h"
 #include "window/rowstore.h"
@@ -22,16 +22,19 @@ class TTagTable {
   TTagTable(const TTagTable&) = delete;
   TTagTable& operator=(const TTagTable&) = delete;
 
-  static constexpr int ColumnCount = 5;
+  static constexpr int ColumnCount = TTagRow::ColumnCount;
 
-  // Table view (installed as the grid's callbacks).
-  unsigned char* TableGetCellData(int row, int column);
+  // Table view (installed as the grid's callbacks). A cell's text is the row record's own
+  // storage.
+  QStringView TableGetCellData(int row, int column);
+  // The grid stores an accepted edit's text in the row record.
+  void TableSetCellData(int row, int column, const QString& text);
   void TableGetCellAttributes(int row, int column, TCellAttributes& attrs);
   void TableEnteringRow(int row);
 
   // Cell editing.
   void TableBeginEdit(int row, int column, bool& allow);
-  void TableEndEdit(std::string& text, int row, int column, bool& allow);
+  void TableEndEdit(QString& text, int row, int column, bool& allow);
 
   // Saving.
   void SaveBtnClick();
@@ -50,15 +53,17 @@ class TTagTable {
 
  private:
   TMP3Tag& Tag(int row) { return *Store.Tags[static_cast<std::size_t>(row)]; }
-  TagRow& Row(int row) { return Store.Rows[static_cast<std::size_t>(row)]; }
+  TTagRow& Row(int row) { return Store.Rows[static_cast<std::size_t>(row)]; }
   void EditComment(int row);
+  // Fills the row again from its tag, so that it shows what the tag holds.
+  void Refill(int row);
 
   TRowStore& Store;
   TGrid& Table;
   TCommentForm& CommentForm;
   StatusFn SetStatus;
 
-  // What the cell showed when its in-place edit began, for rows without a valid title.
+  // What the cell showed when its in-place edit began: leaving it with that text changes nothing.
   int EditRow = 0, EditColumn = -1;
-  std::string EditStartText;
+  QString EditStartText;
 };

@@ -49,13 +49,55 @@ TEST_F(TGridEdit, ATypedCharacterReplacesTheText) {
   EXPECT_EQ(Cell(1, 0), "Qrs");
 }
 
-TEST_F(TGridEdit, ACharacterFromAnInputMethodStartsAnEdit) {
-  QInputMethodEvent composed;
-  composed.setCommitString(QString::fromUtf8("é"));
-  QApplication::sendEvent(Grid, &composed);
+TEST_F(TGridEdit, InputMethodsComposeIntoTheGridAndTheEditor) {
+  EXPECT_TRUE(Grid->testAttribute(Qt::WA_InputMethodEnabled));
+  QInputMethodEvent first;
+  first.setCommitString(QString::fromUtf8("\u65e5\u672c"));
+  QApplication::sendEvent(Grid, &first);  // a composed text starts an edit as a typed one does
   ASSERT_TRUE(Grid->IsEditing());
-  EXPECT_EQ(Editor()->text(), QString::fromUtf8("é"));
-  EXPECT_EQ(Active(), std::make_pair(1, 0));
+  ASSERT_NE(Editor(), nullptr);
+  QInputMethodEvent second;
+  second.setCommitString(QString::fromUtf8("\u8a9e\U0001F600"));
+  QApplication::sendEvent(Editor(), &second);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(Cell(1, 0), QString::fromUtf8("\u65e5\u672c\u8a9e\U0001F600"));
+  EXPECT_EQ(Active(), std::make_pair(1, 1));
+}
+
+// Any character can be typed, and the column's maximum counts characters: one outside the basic
+// plane (two UTF-16 units) is one.
+TEST_F(TGridEdit, TypedCharactersOfAnyScriptAreCountedByCharacter) {
+  const struct {
+    const char* Name;
+    int Column;
+    const char* Typed;
+    const char* Kept;
+  } cases[] = {
+      {"Cyrillic", 0, "\u041f\u0440\u0438\u0432\u0435\u0442", nullptr},
+      {"Greek", 1, "\u0391\u03b8\u03ae\u03bd\u03b1", nullptr},
+      {"Chinese", 2, "\u65e5\u672c\u8a9e", nullptr},
+      {"an emoji starts the edit", 4, "\U0001F3B5 x", nullptr},
+      {"Year takes four astral digits", YearColumn,
+       "\U0001D7D9\U0001D7DA\U0001D7DB\U0001D7DC\U0001D7DD",
+       "\U0001D7D9\U0001D7DA\U0001D7DB\U0001D7DC"},
+      {"Year mixed", YearColumn, "a\U0001F600b\U0001F600c", "a\U0001F600b\U0001F600"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const QString typed = QString::fromUtf8(c.Typed);
+    const QString kept = QString::fromUtf8(c.Kept ? c.Kept : c.Typed);
+    EndEdits.clear();
+    Grid->SetActiveRow(2);
+    Key(Qt::Key_Home);
+    for (int i = 0; i < c.Column; ++i) Key(Qt::Key_Right);
+    Type(typed);
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(Editor()->text(), kept);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(EndEdits.size(), 1u);
+    EXPECT_EQ(EndEdits[0].Text, kept);
+    EXPECT_EQ(Cell(2, c.Column), kept);
+  }
 }
 
 TEST_F(TGridEdit, ControlCharactersAndCtrlLettersDoNotStartAnEdit) {
@@ -92,8 +134,8 @@ TEST_F(TGridEdit, BeginEditMayRunAModalDialogAndRefuse) {
 }
 
 TEST_F(TGridEdit, EndEditSeesTheTextBeforeItIsStoredAndMayReplaceIt) {
-  std::string seenInStorage;
-  DuringEndEdit = [&](std::string& text, bool&) {
+  QString seenInStorage;
+  DuringEndEdit = [&](QString& text, bool&) {
     seenInStorage = Cell(1, 1);
     text = "replaced";
   };
@@ -117,10 +159,11 @@ TEST_F(TGridEdit, TheEditorAndTheStoreKeepTheColumnsMaximumLength) {
   Key(Qt::Key_Left);  // the Year column
   Type("123456");
   EXPECT_EQ(Editor()->text(), "1234");
-  // A handler's longer text is cut too; a 4-byte cell buffer cannot be overrun.
-  DuringEndEdit = [](std::string& text, bool&) { text = "abcdefgh"; };
+  // A handler's longer text is cut too, by characters.
+  DuringEndEdit = [](QString& text, bool&) { text = QString::fromUtf8("ab\U0001F600defgh"); };
   Grid->FinishEdit();
-  EXPECT_EQ(Cell(2, YearColumn), "abcd");
+  EXPECT_EQ(Cell(2, YearColumn), QString::fromUtf8("ab\U0001F600d"));
+  EXPECT_EQ(Stored, (std::vector<std::pair<int, int>>{{2, YearColumn}}));
 }
 
 TEST_F(TGridEdit, TheFullEditorNeitherMovesOnNorLeavesAtItsEnds) {
@@ -237,7 +280,7 @@ TEST_F(TGridEdit, SwitchingToAnotherWindowKeepsTheEditOpen) {
 TEST_F(TGridEdit, EndEditRunningANestedEventLoopCommitsOnce) {
   // The modal box takes the focus from the editor, and meanwhile the window finishes edits
   // and the user presses Tab: none of it may end the edit a second time.
-  DuringEndEdit = [this](std::string& text, bool&) {
+  DuringEndEdit = [this](QString& text, bool&) {
     if (EndEdits.size() > 1) return;  // a second call is the fault; do not nest further
     RunModalBriefly(Window.get(), [this] {
       Grid->FinishEdit();
@@ -256,7 +299,7 @@ TEST_F(TGridEdit, EndEditRunningANestedEventLoopCommitsOnce) {
 
 TEST_F(TGridEdit, RefusedEndEditKeepsEditingAndStoresNothing) {
   bool allowEnd = false;
-  DuringEndEdit = [&](std::string&, bool& allow) { allow = allowEnd; };
+  DuringEndEdit = [&](QString&, bool& allow) { allow = allowEnd; };
   Type("no");
   Key(Qt::Key_Down);
   EXPECT_TRUE(Grid->IsEditing());

@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QTest>
-#include <cstring>
+
+#include "tests/common/typing.h"
 
 namespace {
 const std::vector<int> MaxLengths{255, 255, 255, 4, 255};
@@ -20,12 +21,16 @@ void TGridTest::SetUp() {
   Grid->SetColumns({"Title", "Artist", "Album", "Year", "Comment"}, {150, 150, 150, 36, 150},
                    MaxLengths);
   Grid->OnGetCellData = [this](int row, int column) { return Storage(row, column); };
+  Grid->OnSetCellData = [this](int row, int column, const QString& text) {
+    Stored.emplace_back(row, column);
+    if (!Storage(row, column).isNull()) SetCell(row, column, text);
+  };
   Grid->OnBeginEdit = [this](int row, int column, bool& allow) {
     BeginEdits.emplace_back(row, column);
     if (DuringBeginEdit) DuringBeginEdit();
     allow = AllowBegin;
   };
-  Grid->OnEndEdit = [this](std::string& text, int row, int column, bool& allow) {
+  Grid->OnEndEdit = [this](QString& text, int row, int column, bool& allow) {
     EndEdits.push_back({text, row, column});
     if (DuringEndEdit) DuringEndEdit(text, allow);
   };
@@ -47,30 +52,29 @@ void TGridTest::TearDown() {
 void TGridTest::List(int rows) {
   Cells.assign(rows + 1, {});
   for (int row = 1; row <= rows; ++row) {
-    for (int column = 0; column < Columns; ++column) {
-      Cells[row].emplace_back(1 + MaxLengths[column]);
-      SetCell(row, column, "r" + std::to_string(row) + "c" + std::to_string(column));
-    }
+    Cells[row].resize(Columns);
+    for (int column = 0; column < Columns; ++column)
+      SetCell(row, column, QStringLiteral("r%1c%2").arg(row).arg(column));
   }
   Grid->SetRowLimit(rows + 1);
 }
 
-unsigned char* TGridTest::Storage(int row, int column) {
+// A null view for a cell without storage; an empty cell is an empty, non-null view.
+QStringView TGridTest::Storage(int row, int column) const {
   if (row < 1 || row >= static_cast<int>(Cells.size()) || column < 0 || column >= Columns)
-    return nullptr;
-  return Cells[row][column].data();
+    return {};
+  const std::u16string& text = Cells[row][column];
+  return QStringView(text.c_str(), static_cast<qsizetype>(text.size()));
 }
 
-std::string TGridTest::Cell(int row, int column) const {
-  const auto& cell = Cells[row][column];
-  return std::string(reinterpret_cast<const char*>(cell.data() + 1), cell[0]);
-}
+QString TGridTest::Cell(int row, int column) const { return Storage(row, column).toString(); }
 
-void TGridTest::SetCell(int row, int column, const std::string& text) {
-  auto& cell = Cells[row][column];
-  const std::size_t length = std::min(text.size(), cell.size() - 1);
-  cell[0] = static_cast<unsigned char>(length);
-  std::memcpy(cell.data() + 1, text.data(), length);
+void TGridTest::SetCell(int row, int column, const QString& text) {
+  // Always a new buffer, so a text read from the old one after a change is a sanitizer error.
+  std::u16string fresh(reinterpret_cast<const char16_t*>(text.utf16()),
+                       static_cast<std::size_t>(text.size()));
+  fresh.reserve(32);
+  Cells[row][column].swap(fresh);
 }
 
 QLineEdit* TGridTest::Editor() const {
@@ -85,13 +89,7 @@ void TGridTest::Key(int key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(target ? target : Grid, static_cast<Qt::Key>(key), modifiers);
 }
 
-void TGridTest::Type(const QString& text) {
-  // Key by key: the first character opens the editor, which then takes the focus.
-  for (const QChar c : text) {
-    QWidget* target = QApplication::focusWidget();
-    QTest::keyClick(target ? target : Grid, c.toLatin1());
-  }
-}
+void TGridTest::Type(const QString& text) { TypeText(Grid, text); }
 
 void TGridTest::Click(int row, int column) {
   const QRect cell = Grid->visualRect(Grid->model()->index(row - 1, column));

@@ -11,15 +11,15 @@
 
 #include "grid/grid.h"
 
-// A shown grid of five columns over length-prefixed cell buffers held by the test, with handlers
-// that record their calls. Grid rows 1..Listed have storage; rows above have none.
+// A shown grid of five columns over cell texts held by the test, with handlers that record their
+// calls. Grid rows 1..Listed have storage; rows above have none.
 class TGridTest : public ::testing::Test {
  protected:
   static constexpr int Columns = 5;
   static constexpr int YearColumn = 3;
 
   struct TEndEdit {
-    std::string Text;
+    QString Text;
     int Row;
     int Column;
   };
@@ -29,13 +29,13 @@ class TGridTest : public ::testing::Test {
 
   // Gives rows 1..rows storage (cells "r<row>c<column>") and sets the grid to rows + 1.
   void List(int rows);
-  std::string Cell(int row, int column) const;
-  void SetCell(int row, int column, const std::string& text);
-  unsigned char* Storage(int row, int column);
+  QString Cell(int row, int column) const;
+  void SetCell(int row, int column, const QString& text);
+  QStringView Storage(int row, int column) const;
 
   // Keys go where a person's keys would: to the editor while one is open.
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-  void Type(const QString& text);
+  void Type(const QString& text);  // see TypeText
   void DoubleClick(int row, int column);
   void Click(int row, int column);
   QLineEdit* Editor() const;
@@ -47,12 +47,13 @@ class TGridTest : public ::testing::Test {
 
   bool AllowBegin = true;
   std::function<void()> DuringBeginEdit;
-  std::function<void(std::string& text, bool& allow)> DuringEndEdit;
+  std::function<void(QString& text, bool& allow)> DuringEndEdit;
   std::vector<std::pair<int, int>> BeginEdits;
   std::vector<TEndEdit> EndEdits;
   std::vector<int> Entered;
 
+  std::vector<std::pair<int, int>> Stored;  // cells the grid handed an edit to
+
  private:
-  // One buffer per cell, sized to its column's capacity, so an overrun is a sanitizer error.
-  std::vector<std::vector<std::vector<unsigned char>>> Cells;
+  std::vector<std::vector<std::u16string>> Cells;
 };

@@ -1,3 +1,5 @@
+#include "grid/gridmodel.h"
+
 #include <QAbstractItemModelTester>
 
 #include "tests/grid/gridfixture.h"
@@ -43,12 +45,23 @@ TEST_F(TGridModelTest, ACellWithoutStorageIsEmpty) {
   EXPECT_EQ(Grid->model()->index(6, 0).data().toString(), "");
 }
 
-TEST_F(TGridModelTest, TextIsDecodedWithTheCodec) {
-  SetCell(2, 1, "caf\xE9");
-  EXPECT_EQ(Grid->model()->index(1, 1).data().toString(), QString::fromUtf8("café"));
-  Grid->SetCodec([](const char*, int length) { return QString::number(length); },
-                 [](const QString& text) { return text.toStdString(); });
-  EXPECT_EQ(Grid->model()->index(1, 1).data().toString(), "4");
+TEST_F(TGridModelTest, PaintingReadsTheOwnersStorageOthersGetACopy) {
+  const QString text = QString::fromUtf8("caf\u00e9 \u65e5\u672c \U0001F600");
+  SetCell(2, 1, text);
+  auto& model = *static_cast<TGridModel*>(Grid->model());
+  const QModelIndex index = model.index(1, 1);
+  const QString painted = model.CellView(index);
+  EXPECT_EQ(painted, text);
+  EXPECT_EQ(static_cast<const void*>(painted.constData()),
+            static_cast<const void*>(Storage(2, 1).data()));
+  // What may outlive the storage is a copy of its own.
+  const QString kept = index.data().toString();
+  EXPECT_EQ(kept, text);
+  EXPECT_NE(static_cast<const void*>(kept.constData()),
+            static_cast<const void*>(Storage(2, 1).data()));
+  SetCell(2, 1, "new");
+  EXPECT_EQ(model.CellView(index), "new");
+  EXPECT_EQ(kept, text);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QTest>
+#include <set>
 
 #include "tests/grid/gridfixture.h"
 
@@ -91,23 +92,29 @@ TEST_F(TGridView, OwnerAttributesWinAfterTheGridsOwnColours) {
   EXPECT_EQ(CellColour(*Grid, 3, 0), Grid->palette().color(QPalette::Base));
 }
 
-TEST_F(TGridView, PaintReadsTheOwnersStorageInPlace) {
-  std::vector<const char*> decoded;
-  Grid->SetCodec(
-      [&decoded](const char* chars, int length) {
-        decoded.push_back(chars);
-        return QString::fromLatin1(chars, length);
-      },
-      [](const QString& text) { return text.toStdString(); });
-  decoded.clear();
+TEST_F(TGridView, PaintAsksTheOwnerForEveryPaintedCell) {
+  std::set<std::pair<int, int>> asked;
+  Grid->OnGetCellData = [&](int row, int column) {
+    asked.emplace(row, column);
+    return Storage(row, column);
+  };
   Grid->InvalidateRow(2);
   Grid->RepaintNow();
-  const auto inPlace = [&](int row, int column) {
-    return std::count(decoded.begin(), decoded.end(),
-                      reinterpret_cast<const char*>(Storage(row, column) + 1)) > 0;
+  EXPECT_TRUE(asked.count({2, 0}));
+  EXPECT_TRUE(asked.count({5, 4}));
+  // A text changed in the owner's storage shows at the next paint, without a notice.
+  const auto inkOf = [&](int row) {
+    const QImage image = Grid->viewport()->grab().toImage();
+    const QRect cell = Grid->visualRect(Grid->model()->index(row - 1, 1)).adjusted(1, 1, -1, -1);
+    int ink = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+      for (int x = cell.left(); x <= cell.right(); ++x) ink += qGray(image.pixel(x, y)) < 128;
+    return ink;
   };
-  EXPECT_TRUE(inPlace(2, 0));
-  EXPECT_TRUE(inPlace(5, 4));
+  SetCell(3, 1, "");
+  const int blank = inkOf(3);
+  SetCell(3, 1, QString::fromUtf8("\u0416\u0416\u0416\u0416"));
+  EXPECT_GT(inkOf(3), blank);
 }
 
 TEST_F(TGridView, SuppressedRedrawPaintsNothingUntilAllowed) {

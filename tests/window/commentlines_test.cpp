@@ -38,13 +38,23 @@ INSTANTIATE_TEST_SUITE_P(Table, CommentLines, ::testing::ValuesIn(LinesCases),
 
 }  // namespace
 
-TEST(CommentLinesCut, TenLinesOfThirtyAreCutTo255) {
-  TLines lines;
-  for (int i = 0; i < 10; ++i) lines.push_back(std::string(30, static_cast<char>('a' + i)));
-  std::string joined;
-  for (const std::string& line : lines) joined += (joined.empty() ? "" : "\r") + line;
-  ASSERT_EQ(joined.size(), 309u);
-  EXPECT_EQ(LinesToText(lines), joined.substr(0, 255));
+// The cut counts characters, whatever their size in bytes, and never splits one.
+TEST(CommentLinesCut, TenLinesOfThirtyAreCutTo255Characters) {
+  const struct {
+    const char* Character;  // UTF-8, repeated 30 times per line
+    std::size_t Bytes;
+  } cases[] = {{"a", 1}, {"\u00e9", 2}, {"\u65e5", 3}, {"\U0001F3B5", 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Character);
+    std::string line;
+    for (int i = 0; i < 30; ++i) line += c.Character;
+    const TLines lines(10, line);
+    // 255 characters: eight lines with their CRs (248), then seven characters of the ninth.
+    std::string expected;
+    for (int i = 0; i < 8; ++i) expected += line + "\r";
+    expected += line.substr(0, 7 * c.Bytes);
+    EXPECT_EQ(LinesToText(lines), expected);
+  }
 }
 
 TEST(CommentLinesCut, NoLinesGiveAnEmptyComment) { EXPECT_EQ(LinesToText({}), ""); }

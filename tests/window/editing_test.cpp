@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +17,14 @@ namespace {
 const QString Version1Question =
     "The tag is currently a version 1 tag.\rVersion 1 tag strings have a maximum length of 30 "
     "=>\rDo you want to convert the tag to version 2";
+const QString ForeignQuestion =
+    "The tag is currently a version 1 tag.\rVersion 1 tag strings cannot hold some of these "
+    "characters =>\rDo you want to convert the tag to version 2";
+const QString LongAndForeignQuestion =
+    "The tag is currently a version 1 tag.\rVersion 1 tag strings have a maximum length of 30 "
+    "and cannot hold some of these characters =>\rDo you want to convert the tag to version 2";
+const QString Prompt = "This will destroy your changes\rDo you want to save first";
+const QString ChangesSaved = "Changes saved";
 const QString ReadOnlyMessage = "Tag cannot be changed :\rthe associated file is read-only";
 
 class Editing : public TTableFixture {
@@ -33,7 +42,8 @@ class Editing : public TTableFixture {
 }  // namespace
 
 TEST_F(Editing, ThirtyOneCharactersForVersion1AnsweredNoAreCut) {
-  Scan({AddFile("a.mp3", Id3v1File("Title", "Old artist"))});
+  AddFile("a.mp3", Id3v1File("Title", "Old artist"));
+  Scan();
   const std::string typed(31, 'x');
   {
     TScriptedBoxes boxes;
@@ -49,7 +59,8 @@ TEST_F(Editing, ThirtyOneCharactersForVersion1AnsweredNoAreCut) {
 }
 
 TEST_F(Editing, CutTextEqualToTheOldValueChangesNothing) {
-  Scan({AddFile("a.mp3", Id3v1File("Title", std::string(30, 'x')))});
+  AddFile("a.mp3", Id3v1File("Title", std::string(30, 'x')));
+  Scan();
   TScriptedBoxes boxes;
   boxes.Expect(Version1Question, TAnswer::No, TMsgKind::Confirm);
   EditCell(1, 1, QString(31, 'x'));
@@ -60,7 +71,12 @@ TEST_F(Editing, CutTextEqualToTheOldValueChangesNothing) {
 TEST_F(Editing, ThirtyOneCharactersForVersion1AnsweredYesOrClosedConvert) {
   // Closing the box from its title bar answers Cancel, which is not No.
   for (const TAnswer answer : {TAnswer::Yes, TAnswer::Cancel}) {
-    Scan({AddFile("a.mp3", Id3v1File("Title", "Old artist"))});
+    AddFile("a.mp3", Id3v1File("Title", "Old artist"));
+    {
+      TScriptedBoxes boxes;
+      if (Store.Changed) boxes.Expect(Prompt, TAnswer::No, TMsgKind::Confirm);
+      Scan();
+    }
     {
       TScriptedBoxes boxes;
       boxes.Expect(Version1Question, answer, TMsgKind::Confirm);
@@ -76,7 +92,8 @@ TEST_F(Editing, ThirtyOneCharactersForVersion1AnsweredYesOrClosedConvert) {
 }
 
 TEST_F(Editing, ExactlyThirtyCharactersAskNothing) {
-  Scan({AddFile("a.mp3", Id3v1File("Title"))});
+  AddFile("a.mp3", Id3v1File("Title"));
+  Scan();
   TScriptedBoxes boxes;
   EditCell(1, 2, QString(30, 'z'));
   EXPECT_EQ(Tag(1).GetAlbum(), std::string(30, 'z'));
@@ -84,7 +101,8 @@ TEST_F(Editing, ExactlyThirtyCharactersAskNothing) {
 }
 
 TEST_F(Editing, LongTitleOnVersion2AsksNothing) {
-  Scan({AddFile("a.mp3", Id3v2File({{"TIT2", "Short"}}))});
+  AddFile("a.mp3", Id3v2File({{"TIT2", "Short"}}));
+  Scan();
   TScriptedBoxes boxes;
   EditCell(1, 0, QString(200, 't'));
   EXPECT_EQ(Tag(1).GetTitle(), std::string(200, 't'));
@@ -93,7 +111,8 @@ TEST_F(Editing, LongTitleOnVersion2AsksNothing) {
 }
 
 TEST_F(Editing, LetterCaseCountsAndUnchangedTextDoesNot) {
-  Scan({AddFile("a.mp3", Id3v1File("Title", "Artist"))});
+  AddFile("a.mp3", Id3v1File("Title", "Artist"));
+  Scan();
   TScriptedBoxes boxes;
 
   DoubleClickCell(1, 1);
@@ -108,7 +127,8 @@ TEST_F(Editing, LetterCaseCountsAndUnchangedTextDoesNot) {
 }
 
 TEST_F(Editing, F2AndTypingStartAnEditTabEndsIt) {
-  Scan({AddFile("a.mp3", Id3v1File("Title", "Artist", "Album", "2001"))});
+  AddFile("a.mp3", Id3v1File("Title", "Artist", "Album", "2001"));
+  Scan();
   TScriptedBoxes boxes;
   ClickCell(1, 3);
   Press(Qt::Key_F2);
@@ -126,7 +146,8 @@ TEST_F(Editing, F2AndTypingStartAnEditTabEndsIt) {
 }
 
 TEST_F(Editing, EscapeAbandonsTheEdit) {
-  Scan({AddFile("a.mp3", Id3v1File("Title", "Artist"))});
+  AddFile("a.mp3", Id3v1File("Title", "Artist"));
+  Scan();
   TScriptedBoxes boxes;  // no version 1 question although 40 characters were typed
   DoubleClickCell(1, 1);
   ASSERT_NE(Editor(), nullptr);
@@ -138,32 +159,43 @@ TEST_F(Editing, EscapeAbandonsTheEdit) {
   EXPECT_FALSE(Store.Changed);
 }
 
-TEST_F(Editing, FileWithoutTagTakesItsNameAsTitle) {
-  Scan({AddFile("plain.mp3", AudioBytes())});
-  TScriptedBoxes boxes;
-  EXPECT_EQ(Attributes(1).Background, TagColours::Invalid);
-  DoubleClickCell(1, 0);
-  Press(Qt::Key_Return);
-  EXPECT_TRUE(Store.Changed);
-  EXPECT_EQ(Tag(1).GetTitle(), "plain.mp3");
-  EXPECT_EQ(Attributes(1).Background, TagColours::Version1);
+// A file name shown as the title is only what the row shows: leaving the cell as it was gives
+// the tag nothing, however long the name or whatever its characters.
+TEST_F(Editing, UntouchedFileNameTitleGivesTheTagNothing) {
+  const std::string names[] = {"plain.mp3", std::string(40, 'n') + ".mp3",
+                               "\xd0\x9f\xd0\xb5\xd1\x81\xd0\xbd\xd1\x8f.mp3", "stray-\xff.mp3"};
+  for (const std::string& name : names) AddFile(name, AudioBytes());
+  Scan();
+  TScriptedBoxes boxes;  // no version 1 question either
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const int row = RowOf(Dir / name);
+    EXPECT_EQ(Attributes(row).Background, TagColours::Invalid);
+    DoubleClickCell(row, 0);
+    ASSERT_NE(Editor(), nullptr);
+    Press(Qt::Key_Return);
+    EXPECT_FALSE(Tag(row).Modified());
+    EXPECT_FALSE(Tag(row).HasTag());
+    EXPECT_EQ(Attributes(row).Background, TagColours::Invalid);
+  }
+  EXPECT_FALSE(Store.Changed);
 }
 
-TEST_F(Editing, LongFileNameAsTitleAsksFirst) {
-  const std::string name = std::string(40, 'n') + ".mp3";
-  Scan({AddFile(name, AudioBytes())});
+TEST_F(Editing, TitleTypedIntoARowWithoutTagMakesItAVersion1Tag) {
+  AddFile("plain.mp3", AudioBytes());
+  Scan();
   TScriptedBoxes boxes;
-  boxes.Expect(Version1Question, TAnswer::No, TMsgKind::Confirm);
-  DoubleClickCell(1, 0);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(Tag(1).GetTitle(), name.substr(0, 30));
-  EXPECT_EQ(CellText(1, 0), QString::fromStdString(name.substr(0, 30)));
+  EditCell(1, 0, "Typed");
+  EXPECT_TRUE(Store.Changed);
+  EXPECT_EQ(Tag(1).GetTitle(), "Typed");
+  EXPECT_EQ(CellText(1, 0), "Typed");
+  EXPECT_EQ(Attributes(1).Background, TagColours::Version1);
 }
 
 TEST_F(Editing, ReadOnlyRowRefusesEveryCell) {
   const std::string path = AddFile("locked.mp3", Id3v2File({{"TIT2", "Locked"}, {"COMM", "c"}}));
   ::chmod(path.c_str(), 0444);
-  Scan({path});
+  Scan();
   for (int column = 0; column < 5; ++column) {
     SCOPED_TRACE(column);
     TScriptedBoxes boxes;
@@ -177,11 +209,12 @@ TEST_F(Editing, ReadOnlyRowRefusesEveryCell) {
 }
 
 TEST_F(Editing, UntouchedCellsOfARowWithoutValidTitleKeepTheTag) {
-  Scan({AddFile("untitled.mp3",
-                Id3v2File({{"TPE1", "Kept artist"}, {"TYER", "1980"}, {"COMM", "Kept note"}}))});
+  AddFile("untitled.mp3",
+          Id3v2File({{"TPE1", "Kept artist"}, {"TYER", "1980"}, {"COMM", "Kept note"}}));
+  Scan();
   TScriptedBoxes boxes;
   ASSERT_EQ(CellText(1, 1), "");
-  for (int column : {1, 2, 3}) {
+  for (int column : {0, 1, 2, 3}) {
     DoubleClickCell(1, column);
     ASSERT_NE(Editor(), nullptr);
     Press(Qt::Key_Return);
@@ -195,20 +228,151 @@ TEST_F(Editing, UntouchedCellsOfARowWithoutValidTitleKeepTheTag) {
   EXPECT_EQ(Tag(1).GetYear(), "1980");
   EXPECT_EQ(Tag(1).GetComment(), "Kept note");
 
-  // Typed text is still taken, and the Title cell keeps its rule.
+  // Typed text is still taken.
   EditCell(1, 2, "Typed album");
   EXPECT_EQ(Tag(1).GetAlbum(), "Typed album");
-  DoubleClickCell(1, 0);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(Tag(1).GetTitle(), "untitled.mp3");
   EXPECT_EQ(Tag(1).GetArtist(), "Kept artist");
-  EXPECT_EQ(Attributes(1).Background, TagColours::Version2);
+  EXPECT_EQ(Attributes(1).Background, TagColours::Invalid);
 }
+
+// A person types a title into a red row whose tag holds an artist, then opens and leaves the
+// Artist cell, and saves: the row shows the artist as soon as the title makes it valid, and the
+// artist is still in the file.
+TEST_F(Editing, HiddenFieldsShowOnceTheTitleIsSetAndAreNeverEmptied) {
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    QColor Colour;
+  } cases[] = {
+      {"v1.mp3", Id3v1File("", "Keep Me", "Kept album", "1980", "Kept note"), TagColours::Version1},
+      {"v2.mp3",
+       Id3v2File(
+           {{"TPE1", "Keep Me"}, {"TALB", "Kept album"}, {"TYER", "1980"}, {"COMM", "Kept note"}}),
+       TagColours::Version2},
+  };
+  for (const auto& c : cases) AddFile(c.Name, c.Bytes);
+  Scan();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string path = Dir / c.Name;
+    const int row = RowOf(path);
+    ASSERT_EQ(CellText(row, 1), "");
+    {
+      TScriptedBoxes boxes;
+      EditCell(row, 0, "New title");
+    }
+    EXPECT_EQ(Attributes(row).Background, c.Colour);
+    EXPECT_EQ(CellText(row, 0), "New title");
+    EXPECT_EQ(CellText(row, 1), "Keep Me");
+    EXPECT_EQ(CellText(row, 2), "Kept album");
+    EXPECT_EQ(CellText(row, 3), "1980");
+    EXPECT_EQ(CellText(row, 4), "Kept note");
+    ClickCell(row, 1);
+    Press(Qt::Key_F2);
+    ASSERT_NE(Editor(), nullptr);
+    Press(Qt::Key_Return);
+    TScriptedBoxes boxes;
+    boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+    TagTable.SaveBtnClick();
+    const auto back = ReadBack(path);
+    EXPECT_EQ(back->GetTitle(), "New title");
+    EXPECT_EQ(back->GetArtist(), "Keep Me");
+    EXPECT_EQ(back->GetAlbum(), "Kept album");
+    EXPECT_EQ(back->GetComment(), "Kept note");
+  }
+}
+
+// A version 1 tag converted to version 2 shows the tag again: the row shows what it holds.
+TEST_F(Editing, ConversionToVersion2FillsTheRowAgain) {
+  AddFile("a.mp3", Id3v1File("Title", "Artist", "Album", "1999", "Note"));
+  Scan();
+  TScriptedBoxes boxes;
+  boxes.Expect(Version1Question, TAnswer::Yes, TMsgKind::Confirm);
+  EditCell(1, 2, QString(40, 'L'));
+  EXPECT_TRUE(Tag(1).IsVersion2());
+  EXPECT_EQ(CellText(1, 0), "Title");
+  EXPECT_EQ(CellText(1, 2), QString(40, 'L'));
+  EXPECT_EQ(CellText(1, 3), "1999");
+  EXPECT_EQ(CellText(1, 4), "Note");
+}
+
+TEST_F(Editing, UnicodeTitleIsShownEditedAndReachesTheTagAsUtf8) {
+  AddFile("v2.mp3", Id3v2File({{"TIT2", "Caf\xE9 \x80"}}));
+  Scan();
+  EXPECT_EQ(CellText(1, 0), QString::fromUtf8("Caf\u00e9 \u20ac"));
+  const QString typed =
+      QString::fromUtf8("\u041f\u0440\u0438\u0432\u0435\u0442 \u03b1 \u65e5\u672c \U0001F3B5");
+  TScriptedBoxes boxes;  // a version 2 tag asks nothing
+  EditCell(1, 0, typed);
+  EXPECT_EQ(CellText(1, 0), typed);
+  EXPECT_EQ(Tag(1).GetTitle(), typed.toStdString());
+  EXPECT_TRUE(Store.Changed);
+
+  // Opened again and left as it was: no change reaches the tag.
+  Store.Changed = false;
+  DoubleClickCell(1, 0);
+  ASSERT_NE(Editor(), nullptr);
+  EXPECT_EQ(Editor()->text(), typed);
+  Press(Qt::Key_Return);
+  EXPECT_FALSE(Store.Changed);
+}
+
+struct TForeignCase {
+  const char* Name;
+  int Column;
+  const char* Typed;  // UTF-8
+  QString Question;   // empty: none
+  TAnswer Answer;
+  const char* Kept;  // what the cell and the tag hold
+  bool Version2;
+};
+
+class ForeignCharacters : public Editing, public ::testing::WithParamInterface<TForeignCase> {};
+
+// An ID3v1 block holds Windows-1252: a character it has no byte for asks the version 1
+// question, alone or with the length, in one box.
+TEST_P(ForeignCharacters, AskTheVersion1Question) {
+  const TForeignCase& c = GetParam();
+  AddFile("a.mp3", Id3v1File("Title", "Artist", "Album", "2001", "Note"));
+  Scan();
+  {
+    TScriptedBoxes boxes;
+    if (!c.Question.isEmpty()) boxes.Expect(c.Question, c.Answer, TMsgKind::Confirm);
+    EditCell(1, c.Column, QString::fromUtf8(c.Typed));
+  }
+  const std::string kept = c.Kept;
+  EXPECT_EQ(CellText(1, c.Column), QString::fromStdString(kept));
+  const std::string values[] = {Tag(1).GetTitle(), Tag(1).GetArtist(), Tag(1).GetAlbum(),
+                                Tag(1).GetYear(), Tag(1).GetComment()};
+  EXPECT_EQ(values[c.Column], kept);
+  EXPECT_EQ(Tag(1).IsVersion2(), c.Version2);
+  EXPECT_TRUE(Store.Changed);
+}
+
+const TForeignCase ForeignCases[] = {
+    {"CyrillicNoGivesQuestionMarks", 1, "\u041f\u0440\u0438\u0432\u0435\u0442", ForeignQuestion,
+     TAnswer::No, "??????", false},
+    {"CyrillicYesConverts", 1, "\u041f\u0440\u0438\u0432\u0435\u0442", ForeignQuestion,
+     TAnswer::Yes, "\u041f\u0440\u0438\u0432\u0435\u0442", true},
+    {"ClosingTheBoxConverts", 0, "\u65e5\u672c", ForeignQuestion, TAnswer::Cancel, "\u65e5\u672c",
+     true},
+    {"EmojiIsOneQuestionMark", 4, "a\U0001F600b", ForeignQuestion, TAnswer::No, "a?b", false},
+    {"FullWidthYear", 3, "\uff12\uff10\uff12\uff10", ForeignQuestion, TAnswer::No, "????", false},
+    {"LongAndForeignAsksOnceAndCutsFirst", 2,
+     "\u00c5ngstr\u00f6m \u65e5\u672c \u20ac 123456789012345678901234567890",
+     LongAndForeignQuestion, TAnswer::No, "\u00c5ngstr\u00f6m ?? \u20ac 1234567890123456", false},
+    {"Windows1252CharactersAskNothing", 1, "Caf\u00e9 \u20ac \u201cq\u201d \u0152", QString(),
+     TAnswer::OK, "Caf\u00e9 \u20ac \u201cq\u201d \u0152", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, ForeignCharacters, ::testing::ValuesIn(ForeignCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 class CommentDialog : public TTableFixture {
  protected:
   void OpenWith(const std::string& comment) {
-    Scan({AddFile("v2.mp3", Id3v2File({{"TIT2", "Song"}, {"COMM", comment}}))});
+    AddFile("v2.mp3", Id3v2File({{"TIT2", "Song"}, {"COMM", comment}}));
+    Scan();
   }
 };
 
@@ -229,19 +393,54 @@ TEST_F(CommentDialog, OkWithoutTypingChangesNothing) {
   }
 }
 
-TEST_F(CommentDialog, MultiLineCommentOpensAsLinesAndComesBackWithCr) {
+TEST_F(CommentDialog, CrLfOpensAsLinesAndStaysUnlessTheTextIsChanged) {
   OpenWith("abc\r\ndef");
   TScriptedBoxes boxes;
   QString shown;
-  const auto ran = WhenCommentFormShows([&] {
+  const auto untouched = WhenCommentFormShows([&] {
     shown = CommentForm.Memo1->toPlainText();
     CommentForm.OKBtn->click();
   });
   DoubleClickCell(1, 4);
-  EXPECT_TRUE(ran());
+  EXPECT_TRUE(untouched());
   EXPECT_EQ(shown, "abc\ndef");
-  // The CR LF pair became CR: a change the tag takes.
-  EXPECT_EQ(Tag(1).GetComment(), "abc\rdef");
+  EXPECT_EQ(Tag(1).GetComment(), "abc\r\ndef");
+  EXPECT_FALSE(Store.Changed);
+
+  // Typed into, the comment comes back with a CR between its lines.
+  const auto typed = WhenCommentFormShows([&] {
+    CommentForm.Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(CommentForm.Memo1, "!");
+    CommentForm.OKBtn->click();
+  });
+  DoubleClickCell(1, 4);
+  EXPECT_TRUE(typed());
+  EXPECT_EQ(Tag(1).GetComment(), "abc\rdef!");
+  EXPECT_TRUE(Store.Changed);
+}
+
+TEST_F(CommentDialog, UnicodeCommentIsShownAndTyped) {
+  OpenWith(
+      "Gr\xFC\xDF"
+      "e \x80");
+  TScriptedBoxes boxes;
+  QString shown;
+  const QString typed = QString::fromUtf8("\u65e5\u672c\u8a9e \u0416 \U0001F3B5");
+  const auto ran = WhenCommentFormShows([&] {
+    shown = CommentForm.Memo1->toPlainText();
+    CommentForm.Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClick(CommentForm.Memo1, Qt::Key_Return);
+    QInputMethodEvent composed;
+    composed.setCommitString(typed);
+    QApplication::sendEvent(CommentForm.Memo1, &composed);
+    CommentForm.OKBtn->click();
+  });
+  DoubleClickCell(1, 4);
+  EXPECT_TRUE(ran());
+  EXPECT_EQ(shown, QString::fromUtf8("Gr\u00fc\u00dfe \u20ac"));
+  const QString comment = QString::fromUtf8("Gr\u00fc\u00dfe \u20ac\r") + typed;
+  EXPECT_EQ(Tag(1).GetComment(), comment.toStdString());
+  EXPECT_EQ(CellText(1, 4), comment);
   EXPECT_TRUE(Store.Changed);
 }
 
@@ -259,7 +458,7 @@ TEST_F(CommentDialog, OkWithTypedTextSetsTheCommentAndRepaintsTheRow) {
   EXPECT_TRUE(ran());
   EXPECT_FALSE(Table.IsEditing());
   EXPECT_EQ(Tag(1).GetComment(), "first\rsecond");
-  EXPECT_EQ(Store.Rows[1].Comment.Str(), "first\rsecond");
+  EXPECT_EQ(Store.Rows[1].Text(4).toString(), "first\rsecond");
   EXPECT_TRUE(Store.Changed);
   EXPECT_EQ(CellText(1, 4), "first\rsecond");
 }
@@ -275,12 +474,13 @@ TEST_F(CommentDialog, CancelLeavesRowAndTag) {
   DoubleClickCell(1, 4);
   EXPECT_TRUE(ran());
   EXPECT_EQ(Tag(1).GetComment(), "keep");
-  EXPECT_EQ(Store.Rows[1].Comment.Str(), "keep");
+  EXPECT_EQ(Store.Rows[1].Text(4).toString(), "keep");
   EXPECT_FALSE(Store.Changed);
 }
 
 TEST_F(CommentDialog, Version1CommentIsEditedInPlace) {
-  Scan({AddFile("v1.mp3", Id3v1File("Song", "", "", "", "note"))});
+  AddFile("v1.mp3", Id3v1File("Song", "", "", "", "note"));
+  Scan();
   TScriptedBoxes boxes;
   boxes.Expect(Version1Question, TAnswer::No, TMsgKind::Confirm);
   DoubleClickCell(1, 4);

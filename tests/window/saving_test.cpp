@@ -26,7 +26,8 @@ class Saving : public TTableFixture {
     A = AddFile("a.mp3", Id3v1File("A title", "A artist"));
     B = AddFile("b.mp3", Id3v1File("B title", "B artist"));
     C = AddFile("c.mp3", Id3v2File({{"TIT2", "C title"}}, 64 * 1024));
-    Scan({A, B, C});
+    Scan();
+    RowA = RowOf(A), RowB = RowOf(B), RowC = RowOf(C);
   }
   void SetArtist(int row, const QString& text) {
     DoubleClickCell(row, 1);
@@ -39,6 +40,7 @@ class Saving : public TTableFixture {
   std::string Artist(const std::string& path) { return ReadBack(path)->GetArtist(); }
 
   std::string A, B, C;
+  int RowA = 0, RowB = 0, RowC = 0;
 };
 
 // Sets a file's modification time an hour back, so that any write shows.
@@ -73,7 +75,7 @@ TEST_F(Saving, SaveFinishesTheEditInProgressAndWritesOnlyModifiedFiles) {
   const std::string bBytes = ReadFileBytes(B), cBytes = ReadFileBytes(C);
   const timespec bTime = Backdate(B), cTime = Backdate(C);
   TScriptedBoxes boxes;
-  DoubleClickCell(1, 1);
+  DoubleClickCell(RowA, 1);
   ASSERT_NE(Editor(), nullptr);
   Editor()->selectAll();
   Type("Still typing");
@@ -91,8 +93,8 @@ TEST_F(Saving, SaveFinishesTheEditInProgressAndWritesOnlyModifiedFiles) {
 
 TEST_F(Saving, ReadOnlyFileIsReportedOthersWrittenAndASecondSaveRetries) {
   ScanThree();
-  SetArtist(1, "New A");
-  SetArtist(2, "New B");
+  SetArtist(RowA, "New A");
+  SetArtist(RowB, "New B");
   const std::string aBytes = ReadFileBytes(A);
   ::chmod(A.c_str(), 0444);  // made read-only after the scan
   {
@@ -103,7 +105,7 @@ TEST_F(Saving, ReadOnlyFileIsReportedOthersWrittenAndASecondSaveRetries) {
   EXPECT_EQ(ReadFileBytes(A), aBytes);
   EXPECT_EQ(Artist(B), "New B");
   EXPECT_TRUE(Store.Changed);
-  EXPECT_TRUE(Tag(1).Modified());
+  EXPECT_TRUE(Tag(RowA).Modified());
 
   ::chmod(A.c_str(), 0644);
   {
@@ -120,7 +122,7 @@ TEST_F(Saving, FailureMessageIsCutTo255Characters) {
   std::filesystem::create_directory(folder);
   const std::string path = folder + "/" + std::string(100, 'f') + ".mp3";
   WriteFileBytes(path, Id3v1File("Title"));
-  Scan({path});
+  Scan(folder);
   SetArtist(1, "Artist");
   ::chmod(path.c_str(), 0444);
   TScriptedBoxes boxes;
@@ -131,7 +133,7 @@ TEST_F(Saving, FailureMessageIsCutTo255Characters) {
 
 TEST_F(Saving, Version2TemporaryFileCannotBeCreated) {
   ScanThree();
-  SetArtist(3, "New C");
+  SetArtist(RowC, "New C");
   const std::string cBytes = ReadFileBytes(C);
   std::filesystem::create_directory(C + "~");  // where the rewrite wants its temporary file
   {
@@ -153,7 +155,7 @@ TEST_F(Saving, Version2TemporaryFileCannotBeCreated) {
 
 TEST_F(Saving, Version2SaveThatRunsOutOfRoomKeepsTheOriginal) {
   ScanThree();
-  SetArtist(3, "New C");
+  SetArtist(RowC, "New C");
   const std::string cBytes = ReadFileBytes(C);
   TScriptedBoxes boxes;
   boxes.ExpectPrefix(TagLayerFailure, TAnswer::OK, TMsgKind::Error);
@@ -188,7 +190,7 @@ class UnsavedPrompt : public Saving, public ::testing::WithParamInterface<TPromp
 TEST_P(UnsavedPrompt, AnswersDecideWhetherTheActionGoesOn) {
   const TPromptCase& c = GetParam();
   ScanThree();
-  SetArtist(1, "Edited");
+  SetArtist(RowA, "Edited");
   const std::string aBytes = ReadFileBytes(A);
   {
     TScriptedBoxes boxes;
@@ -229,19 +231,19 @@ TEST_F(Saving, NoQuestionWithoutUnsavedEdits) {
 
 TEST_F(Saving, PromptFinishesTheEditInProgressFirst) {
   ScanThree();
-  DoubleClickCell(2, 1);
+  DoubleClickCell(RowB, 1);
   ASSERT_NE(Editor(), nullptr);
   Type("x");
   TScriptedBoxes boxes;
   boxes.Expect(Prompt, TAnswer::Cancel, TMsgKind::Confirm);
   EXPECT_FALSE(TagTable.AskToSave());
   EXPECT_FALSE(Table.IsEditing());
-  EXPECT_TRUE(Tag(2).Modified());
+  EXPECT_TRUE(Tag(RowB).Modified());
 }
 
 TEST_F(Saving, YesWithAFailureAbandonsTheAction) {
   ScanThree();
-  SetArtist(1, "New A");
+  SetArtist(RowA, "New A");
   ::chmod(A.c_str(), 0444);
   TScriptedBoxes boxes;
   boxes.Expect(Prompt, TAnswer::Yes, TMsgKind::Confirm);
@@ -255,12 +257,12 @@ TEST_F(Saving, YesWithAFailureAbandonsTheAction) {
 
 TEST_F(Saving, LongSaveShowsProgressThenTheActiveRowsPath) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  std::vector<std::string> paths;
   for (int i = 1; i <= 1001; ++i)
-    paths.push_back(AddFile(std::to_string(i) + ".mp3", Id3v1File("T" + std::to_string(i))));
-  Scan(paths);
+    AddFile(std::to_string(i) + ".mp3", Id3v1File("T" + std::to_string(i)));
+  Scan();
   Table.SetActiveRow(2);
   Tag(1000).SetArtist("Changed");
+  const std::string changed = Tag(1000).FullPath();
   Store.Changed = true;
   StatusHistory.clear();
   {
@@ -271,6 +273,23 @@ TEST_F(Saving, LongSaveShowsProgressThenTheActiveRowsPath) {
   QLocale::setDefault(QLocale::system());
   EXPECT_TRUE(StatusHistory.contains("Saving 1,000 of 1,001"));
   ASSERT_FALSE(StatusHistory.isEmpty());
-  EXPECT_EQ(StatusHistory.last(), QString::fromStdString(paths[1]));
-  EXPECT_EQ(Artist(paths[999]), "Changed");
+  EXPECT_EQ(StatusHistory.last(), QString::fromStdString(Tag(2).FullPath()));
+  EXPECT_EQ(Artist(changed), "Changed");
+}
+
+// A file whose name is not UTF-8 shows it with replacement characters, and a title typed into its
+// row is saved into that very file.
+TEST_F(Saving, TitleTypedForANameThatIsNotUtf8ReachesThatFile) {
+  const std::string path = AddFile("caf\xe9 \xff.mp3", AudioBytes());
+  Scan();
+  ASSERT_EQ(CellText(1, 0), QString::fromUtf8("caf\ufffd \ufffd.mp3"));
+  DoubleClickCell(1, 0);
+  ASSERT_NE(Editor(), nullptr);
+  Editor()->selectAll();
+  Type(QString::fromUtf8("Caf\u00e9"));
+  Press(Qt::Key_Return);
+  TScriptedBoxes boxes;
+  boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+  TagTable.SaveBtnClick();
+  EXPECT_EQ(ReadBack(path)->GetTitle(), "Caf\u00e9");
 }

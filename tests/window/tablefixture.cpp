@@ -4,13 +4,17 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 
 #include "tags/reporter.h"
+#include "tests/common/typing.h"
 #include "window/tagreport.h"
 
 TTableFixture::TTableFixture()
-    : TagTable(Store, Table, CommentForm, [this](const QString& text) { StatusHistory << text; }) {
+    : TagTable(Store, Table, CommentForm, [this](const QString& text) { StatusHistory << text; }),
+      Scanner(
+          Store, Table, [this](const QString& text) { StatusHistory << text; },
+          [this] { return StatusHistory.isEmpty() ? QString() : StatusHistory.last(); }) {
+  Scanner.BeforeScan = [this] { return TagTable.AskToSave(); };
   SetTagReporter(ShowTagReport);
   Table.resize(800, 400);
   Table.show();
@@ -26,31 +30,16 @@ std::string TTableFixture::AddFile(const std::string& name, const std::string& b
   return path;
 }
 
-void TTableFixture::Scan(const std::vector<std::string>& paths) {
-  Store.RowCount = 0;
-  Table.SetRowLimit(2);
-  Store.Changed = false;
-  for (const std::string& path : paths) {
-    ++Store.RowCount;
-    Store.GrowIfFull();
-    auto& slot = Store.Tags[static_cast<std::size_t>(Store.RowCount)];
-    if (!slot) slot = std::make_unique<TMP3Tag>();
-    TagRow& row = Store.Rows[static_cast<std::size_t>(Store.RowCount)];
-    try {
-      slot->ReadTag(path);
-      row.Fill(*slot, std::filesystem::path(path).filename().string());
-    } catch (const std::exception&) {
-      slot.reset();
-      --Store.RowCount;
-    }
-  }
-  if (Store.RowCount > 0) {
-    Table.SetRowLimit(Store.RowCount + 1);
-    Table.SetActiveRow(1);
-    Table.setFocus();
-    TagTable.ShowRowPath(1);
-  }
+void TTableFixture::Scan(const std::string& folder) {
+  Scanner.Scan(folder.empty() ? Dir.Path() : folder, TScanScope::Folder);
   QApplication::processEvents();
+}
+
+int TTableFixture::RowOf(const std::string& path) const {
+  for (int row = 1; row <= Store.RowCount; ++row)
+    if (Store.Tags[static_cast<std::size_t>(row)]->FullPath() == path) return row;
+  ADD_FAILURE() << "not listed: " << path;
+  return 0;
 }
 
 namespace {
@@ -78,13 +67,7 @@ void TTableFixture::Press(int key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
 }
 
-// Key by key, each to the widget that has the focus then: the first key may open the editor.
-void TTableFixture::Type(const QString& text) {
-  for (const QChar ch : text) {
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &Table;
-    QTest::keyClick(target, ch.toLatin1());
-  }
-}
+void TTableFixture::Type(const QString& text) { TypeText(&Table, text); }
 
 QLineEdit* TTableFixture::Editor() const {
   return qobject_cast<QLineEdit*>(QApplication::focusWidget());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "grid/grid.h"
+#include "scan/folderscan.h"
 #include "tests/common/tempdir.h"
 #include "window/commentform.h"
 #include "window/rowstore.h"
@@ -15,8 +16,9 @@
 
 class QLineEdit;
 
-// A shown table over a temporary folder, filled the way the folder scan fills it, with the tag
-// layer's messages going to the message boxes as in the program.
+// A shown table over a temporary folder, filled by the program's own folder scan with its event
+// pump and wired as the main window wires it: the scan asks about unsaved edits first, and the
+// tag layer's messages go to the message boxes.
 class TTableFixture : public ::testing::Test {
  protected:
   TTableFixture();
@@ -24,15 +26,17 @@ class TTableFixture : public ::testing::Test {
 
   // Writes a file into the folder and returns its path.
   std::string AddFile(const std::string& name, const std::string& bytes);
-  // Lists these files as a scan would, in this order, and makes row 1 active.
-  void Scan(const std::vector<std::string>& paths);
+  // Scans the folder (without subfolders) as the Scan button does; the test's folder by default.
+  void Scan(const std::string& folder = {});
+  // The row listing the file of this path; 0 (and a failure) when none does.
+  int RowOf(const std::string& path) const;
 
   // Person-like actions on the table.
   void ClickCell(int row, int column);
   void DoubleClickCell(int row, int column);
   void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-  void Type(const QString& text);
-  QLineEdit* Editor() const;  // the in-cell editor that has the focus, if any
+  void Type(const QString& text);  // see TypeText
+  QLineEdit* Editor() const;       // the in-cell editor that has the focus, if any
   QString CellText(int row, int column) const;
   TCellAttributes Attributes(int row);
 
@@ -49,4 +53,5 @@ class TTableFixture : public ::testing::Test {
   TCommentForm CommentForm;
   QStringList StatusHistory;
   TTagTable TagTable;
+  TFolderScan Scanner;
 };

@@ -1,4 +1,9 @@
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include "mp3files.h"
 #include "tablefixture.h"
@@ -52,16 +57,15 @@ TEST_F(TableView, RowsAreColouredByTagState) {
        ""},
       {"locked-bare.mp3", AudioBytes(), true, TagColours::ReadOnly, true, "locked-bare.mp3", ""},
   };
-  std::vector<std::string> paths;
   for (const auto& c : cases) {
-    paths.push_back(AddFile(c.Name, c.Bytes));
-    if (c.ReadOnly) ::chmod(paths.back().c_str(), 0444);
+    const std::string path = AddFile(c.Name, c.Bytes);
+    if (c.ReadOnly) ::chmod(path.c_str(), 0444);
   }
-  Scan(paths);
+  Scan();
   ASSERT_EQ(Store.RowCount, 6);
-  for (int row = 1; row <= 6; ++row) {
-    const auto& c = cases[row - 1];
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
+    const int row = RowOf(Dir / c.Name);
     for (int column = 0; column < 5; ++column) {
       TCellAttributes attrs = Preset();
       TagTable.TableGetCellAttributes(row, column, attrs);
@@ -73,40 +77,71 @@ TEST_F(TableView, RowsAreColouredByTagState) {
   }
 }
 
-TEST_F(TableView, CellsShowTheRecordsOwnBuffersInWindows1252) {
-  Scan({AddFile("a.mp3", Id3v1File("Caf\xE9 \x80", "\x93Quoted\x94", "Album", "1999", "Note"))});
-  EXPECT_EQ(CellText(1, 0), QString::fromUtf8("Caf\u00e9 \u20ac"));
-  EXPECT_EQ(CellText(1, 1), QString::fromUtf8("\u201cQuoted\u201d"));
-  EXPECT_EQ(CellText(1, 3), "1999");
-  EXPECT_EQ(CellText(1, 4), "Note");
-  // No copy: the grid is handed the record's own storage.
-  EXPECT_EQ(TagTable.TableGetCellData(1, 3), Store.Rows[1].Year.Raw());
-  EXPECT_EQ(TagTable.TableGetCellData(1, 5), nullptr);
+// Cells show the characters the tag and the file name hold, whatever the script, painted from
+// the row's own storage.
+TEST_F(TableView, CellsShowUnicodeFromTheRowsOwnStorage) {
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    const char* Title;  // UTF-8
+    const char* Artist;
+  } cases[] = {
+      // An ID3v1 block holds Windows-1252.
+      {"v1.mp3", Id3v1File("Caf\xE9 \x80", "\x93Quoted\x94", "Album", "1999", "Note"),
+       "Caf\u00e9 \u20ac", "\u201cQuoted\u201d"},
+      // A version 2.3 frame's ISO-8859-1 bytes 0x80 to 0x9F read as Windows-1252.
+      {"v2.mp3", Id3v2File({{"TIT2", "\x84Na\xEFve\x93"}, {"TPE1", "\xD8ystein"}}),
+       "\u201eNa\u00efve\u201c", "\u00d8ystein"},
+      // A file name is UTF-8; stray bytes show as replacement characters.
+      {"\xd0\x9f\xd1\x80\xd0\xb8 \xce\xb1\xce\xb2 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x8e\xb5.mp3",
+       AudioBytes(), "\u041f\u0440\u0438 \u03b1\u03b2 \u65e5\u672c \U0001F3B5.mp3", ""},
+      {"stray-\xff\xfe.mp3", AudioBytes(), "stray-\ufffd\ufffd.mp3", ""},
+  };
+  for (const auto& c : cases) AddFile(c.Name, c.Bytes);
+  Scan();
+  ASSERT_EQ(Store.RowCount, static_cast<int>(std::size(cases)));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const int row = RowOf(Dir / c.Name);  // the exact bytes of the name
+    EXPECT_EQ(CellText(row, 0), QString::fromUtf8(c.Title));
+    EXPECT_EQ(CellText(row, 1), QString::fromUtf8(c.Artist));
+    // No copy: the grid is handed the row's own storage.
+    for (int column = 0; column < 5; ++column)
+      EXPECT_EQ(TagTable.TableGetCellData(row, column).data(), Store.Rows[row].Text(column).data());
+  }
+  const int row = RowOf(Dir / "v1.mp3");
+  EXPECT_EQ(CellText(row, 3), "1999");
+  EXPECT_EQ(CellText(row, 4), "Note");
+  EXPECT_TRUE(TagTable.TableGetCellData(row, 5).isEmpty());
 }
 
 TEST_F(TableView, RowsBeyondTheListAreNeverTouched) {
-  Scan({AddFile("a.mp3", Id3v1File("A")), AddFile("b.mp3", Id3v1File("B")),
-        AddFile("c.mp3", Id3v1File("C"))});
-  Scan({Dir / "a.mp3"});
-  ASSERT_NE(Store.Tags[3], nullptr) << "the earlier scan's objects stay for reuse";
+  AddFile("a.mp3", Id3v1File("A"));
+  AddFile("b.mp3", Id3v1File("B"));
+  AddFile("c.mp3", Id3v1File("C"));
+  Scan();
+  ::unlink((Dir / "b.mp3").c_str());
+  ::unlink((Dir / "c.mp3").c_str());
+  Scan();
+  ASSERT_EQ(Store.RowCount, 1);
+  EXPECT_NE(Store.Tags[3], nullptr) << "the earlier scan's objects stay for reuse";
   TCellAttributes attrs = Preset();
   TagTable.TableGetCellAttributes(2, 0, attrs);
   EXPECT_EQ(attrs.Background, Untouched);
-  EXPECT_EQ(TagTable.TableGetCellData(2, 0), nullptr);
+  EXPECT_TRUE(TagTable.TableGetCellData(2, 0).isEmpty());
   EXPECT_EQ(CellText(2, 0), "");
 }
 
 TEST_F(TableView, StatusLineFollowsTheActiveRowNotRepaints) {
-  std::vector<std::string> paths;
-  for (const char* name : {"1.mp3", "2.mp3", "3.mp3", "4.mp3"})
-    paths.push_back(AddFile(name, Id3v1File(name)));
-  Scan(paths);
+  for (const char* name : {"1.mp3", "2.mp3", "3.mp3", "4.mp3"}) AddFile(name, Id3v1File(name));
+  Scan();
+  const auto pathOf = [&](int row) { return QString::fromStdString(Tag(row).FullPath()); };
   ClickCell(3, 0);
-  EXPECT_EQ(StatusHistory.last(), QString::fromStdString(paths[2]));
+  EXPECT_EQ(StatusHistory.last(), pathOf(3));
   Press(Qt::Key_Down);
-  EXPECT_EQ(StatusHistory.last(), QString::fromStdString(paths[3]));
+  EXPECT_EQ(StatusHistory.last(), pathOf(4));
   Press(Qt::Key_Up);
-  EXPECT_EQ(StatusHistory.last(), QString::fromStdString(paths[2]));
+  EXPECT_EQ(StatusHistory.last(), pathOf(3));
 
   const auto shown = StatusHistory.size();
   TagTable.TableEnteringRow(4);  // the grid announcing a row it paints
@@ -116,24 +151,38 @@ TEST_F(TableView, StatusLineFollowsTheActiveRowNotRepaints) {
 }
 
 TEST_F(TableView, StatusLineShowsTheNativePathDecoded) {
-  const std::string path = AddFile("caf\xC3\xA9.mp3", Id3v1File("X"));
-  Scan({path, AddFile("other.mp3", Id3v1File("Y"))});
-  ClickCell(2, 0);
-  ClickCell(1, 0);
+  const std::string path = AddFile("caf\xC3\xA9 \xE6\x97\xA5.mp3", Id3v1File("X"));
+  AddFile("other.mp3", Id3v1File("Y"));
+  Scan();
+  const int row = RowOf(path);
+  ClickCell(3 - row, 0);
+  ClickCell(row, 0);
   EXPECT_EQ(StatusHistory.last(), QString::fromUtf8(path.c_str()));
 }
 
-TEST(RowStore, GrowsByTwentyWhenTheListReachesTheLength) {
-  TRowStore store;
-  std::vector<std::pair<int, int>> lengths;  // (RowCount, length) after each file
-  for (int n = 1; n <= 70; ++n) {
-    store.RowCount = n;
-    store.GrowIfFull();
-    lengths.emplace_back(n, store.Length());
-    ASSERT_EQ(store.Rows.size(), store.Tags.size());
+// Tag texts in any script show as characters, not boxes: the table's font, or a font the system
+// falls back to, has a glyph for each (Liberation Sans for Latin, Greek and Cyrillic, WenQuanYi
+// Micro Hei for Chinese, Japanese and Korean).
+TEST_F(TableView, EveryScriptHasGlyphsInTheTablesFont) {
+  const char* texts[] = {"Caf\u00e9 \u20ac \u201cq\u201d",
+                         "\u041f\u0440\u0438\u0432\u0435\u0442",
+                         "\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1",
+                         "\u4f60\u597d\u4e16\u754c",
+                         "\u65e5\u672c\u8a9e\u306e\u3046\u305f",
+                         "\ud55c\uad6d\uc5b4"};
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    QTextLayout layout(QString::fromUtf8(text), Table.font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+      for (const quint32 glyph : run.glyphIndexes()) {
+        EXPECT_NE(glyph, 0u) << "no glyph in " << run.rawFont().familyName().toStdString();
+        ++glyphs;
+      }
+    }
+    EXPECT_GT(glyphs, 0);
   }
-  EXPECT_EQ(lengths[48].second, 50);  // files 1 to 49 fit
-  EXPECT_EQ(lengths[49].second, 70);  // the 50th grows both arrays
-  EXPECT_EQ(lengths[68].second, 70);
-  EXPECT_EQ(lengths[69].second, 90);  // and the 70th
 }
