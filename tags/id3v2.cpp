@@ -1,5 +1,6 @@
 #include "tags/id3v2.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "tags/bytesource.h"
@@ -27,7 +28,13 @@ bool TID3v2::ReadFromFile(const std::string& path) {
 bool TID3v2::WriteToFile(const std::string& path) const {
   try {
     const std::optional<std::string> tag = BuildTag(*this);
-    return tag && RewriteFile(path, *tag);
+    if (!tag) return false;
+    return RewriteFile(path, [&](TByteSource& file) -> std::optional<TNewTag> {
+      TTagInfo info;
+      if (!ReadHeader(file, info)) return std::nullopt;
+      const bool hasTag = std::equal(info.Header.begin(), info.Header.begin() + 3, "ID3");
+      return TNewTag{*tag, hasTag ? GetTagSize(info) : 0};
+    });
   } catch (const std::exception&) {
     return false;
   }
