@@ -203,34 +203,6 @@ TEST(ID3v2Save, EachEditChangesOnlyItsOwnFrame) {
   }
 }
 
-TEST(ID3v2Save, EditedTextsTakeTheEncodingOfTheirVersion) {
-  struct TCase {
-    std::uint8_t Version;
-    std::string Text;
-    std::string Title;    // the body written
-    std::string Comment;  // the body written
-  } cases[] = {
-      {3, "Caf\u00e9 \u20ac", "\0Caf\xE9 \x80"s, "\0eng\0Caf\xE9 \x80"s},
-      {3, "\u041a\u0438", "\x01\xFF\xFE\x1A\x04\x38\x04"s,
-       "\x01"
-       "eng\xFF\xFE\0\0\xFF\xFE\x1A\x04\x38\x04"s},
-      {4, "Caf\u00e9", "\0Caf\xE9"s, "\0eng\0Caf\xE9"s},
-      {4, "\u20ac", "\x03\xE2\x82\xAC"s,
-       "\x03"
-       "eng\0\xE2\x82\xAC"s},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Text);
-    const auto frame = [&](std::string_view id, std::string_view body) {
-      return c.Version == 4 ? Frame24(id, body) : Frame(id, body);
-    };
-    EXPECT_EQ(Saved(TagOf(c.Version, frame("TPE1", "\0A"s)),
-                    {{TField::Title, c.Text}, {TField::Comment, c.Text}}),
-              TagOf(c.Version,
-                    frame("TIT2", c.Title) + frame("TPE1", "\0A"s) + frame("COMM", c.Comment)));
-  }
-}
-
 TEST(ID3v2Save, VersionFourIsWrittenAsVersionFourWithoutWhatNoLongerHolds) {
   // Extended header, footer and the tag's unsynchronisation flag go; a frame unsynchronised by
   // the tag's flag alone is stored plainly, one with its own flag stays as stored.
