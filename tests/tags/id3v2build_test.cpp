@@ -19,8 +19,9 @@ std::string NewTag(const std::string& title, const std::string& comment = "") {
   TID3v2 tag;
   tag.SetTitle(title);
   tag.SetComment(comment);
-  TMemorySource audio(Audio(20));
-  return tag.SavedTag(audio)->Bytes;
+  const std::string audio = Audio(20);
+  TMemorySource file(audio);
+  return tag.SavedTag(file)->Bytes;
 }
 
 TID3v2 ReadBack(const std::string& bytes) {
@@ -90,8 +91,9 @@ TEST(ID3v2Build, ValuesSurviveARoundTrip) {
   tag.SetArtist(std::string(255, 'a'));
   tag.SetAlbum("\u00e9t\u00e9 \u65e5\u672c");
   tag.SetYear("1999 \0"s);
-  TMemorySource audio(Audio(20));
-  const TID3v2 back = ReadBack(tag.SavedTag(audio)->Bytes);
+  const std::string audio = Audio(20);
+  TMemorySource file(audio);
+  const TID3v2 back = ReadBack(tag.SavedTag(file)->Bytes);
   EXPECT_EQ(tag.Title(), "  Abc") << "the setter trims at the end only";
   EXPECT_EQ(back.Title(), "Abc") << "the read trims both ends";
   EXPECT_EQ(back.Artist(), std::string(255, 'a'));
