@@ -21,7 +21,7 @@ std::size_t InsertPosition(const std::vector<TID3v2Frame>& frames, std::uint8_t 
 }
 
 std::string LanguageOf(const TID3v2Frame& comment, std::uint8_t version) {
-  const std::optional<std::string> content = FrameContent(comment, version);
+  const std::optional<std::string> content = FrameContent(comment.Body, comment.Flags, version);
   return content && content->size() >= 4 ? content->substr(1, 3) : "eng";
 }
 
@@ -29,7 +29,7 @@ std::string LanguageOf(const TID3v2Frame& comment, std::uint8_t version) {
 
 bool IsShownComment(const TID3v2Frame& frame, std::uint8_t version) {
   if (frame.Id != FieldFrameId(TField::Comment, version)) return false;
-  const std::optional<std::string> content = FrameContent(frame, version);
+  const std::optional<std::string> content = FrameContent(frame.Body, frame.Flags, version);
   if (!content) return false;
   const std::optional<TCommentParts> parts = SplitComment(*content);
   return parts && parts->EmptyDescription;

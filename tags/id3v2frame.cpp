@@ -1,6 +1,7 @@
 #include "tags/id3v2frame.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "tags/id3v2bytes.h"
 
@@ -19,7 +20,7 @@ constexpr std::uint16_t Unsynchronised24 = 0x0002;
 constexpr std::uint16_t DataLength24 = 0x0001;
 
 std::string Without(std::string text, std::size_t prefix) {
-  text.erase(0, std::min(prefix, text.size()));
+  if (prefix > 0) text.erase(0, std::min(prefix, text.size()));
   return text;
 }
 
@@ -31,17 +32,18 @@ std::uint16_t StatusFlags(std::uint16_t flags, std::uint8_t version) {
   return 0;
 }
 
-std::optional<std::string> FrameContent(const TID3v2Frame& frame, std::uint8_t version) {
-  const std::uint16_t flags = frame.Flags;
+std::optional<std::string> FrameContent(std::string body, std::uint16_t flags,
+                                        std::uint8_t version) {
   if (version == 3) {
     if (flags & (Compressed23 | Encrypted23)) return std::nullopt;
-    return Without(frame.Body, (flags & Grouped23) ? 1 : 0);
+    return Without(std::move(body), (flags & Grouped23) ? 1 : 0);
   }
   if (version == 4) {
     if (flags & (Compressed24 | Encrypted24)) return std::nullopt;
+    if (flags & Unsynchronised24) body = UndoUnsync(body);
     // The additions come in the order of their flags: group byte, then data length.
-    const std::size_t additions = ((flags & Grouped24) ? 1 : 0) + ((flags & DataLength24) ? 4 : 0);
-    return Without((flags & Unsynchronised24) ? UndoUnsync(frame.Body) : frame.Body, additions);
+    return Without(std::move(body),
+                   ((flags & Grouped24) ? 1 : 0) + ((flags & DataLength24) ? 4 : 0));
   }
-  return frame.Body;
+  return body;
 }

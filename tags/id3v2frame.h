@@ -23,4 +23,5 @@ std::uint16_t StatusFlags(std::uint16_t flags, std::uint8_t version);
 // What the frame says once the additions its format flags describe are undone: a 2.4 frame's
 // unsynchronisation, its group byte and its data length; a 2.3 frame's group byte. No value for
 // a compressed or encrypted frame, whose content cannot be read as text.
-std::optional<std::string> FrameContent(const TID3v2Frame& frame, std::uint8_t version);
+std::optional<std::string> FrameContent(std::string body, std::uint16_t flags,
+                                        std::uint8_t version);

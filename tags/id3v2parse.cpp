@@ -1,13 +1,16 @@
 #include "tags/id3v2parse.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
+#include <utility>
 
 #include "tags/bytesource.h"
 #include "tags/id3v2.h"
-#include "tags/id3v2edit.h"
 #include "tags/id3v2fields.h"
+#include "tags/id3v2frame.h"
 #include "tags/id3v2reader.h"
 #include "tags/id3v2text.h"
 #include "tags/textcodec.h"
@@ -19,36 +22,40 @@ struct TID3v2Access {
     tag.FVersion = version;
     tag.FSize = size;
   }
-  static void FillTexts(TID3v2& tag, const std::array<std::string, FieldCount>& texts) {
-    const auto text = [&](TField field) { return texts[std::size_t(field)]; };
-    tag.FTitle = text(TField::Title);
-    tag.FArtist = text(TField::Artist);
-    tag.FAlbum = text(TField::Album);
+  static void FillTexts(TID3v2& tag, std::array<std::string, FieldCount>& texts) {
+    const auto text = [&](TField field) -> std::string& { return texts[std::size_t(field)]; };
+    tag.FTitle = std::move(text(TField::Title));
+    tag.FArtist = std::move(text(TField::Artist));
+    tag.FAlbum = std::move(text(TField::Album));
     tag.FTrack = ParseTrack(text(TField::Track));
-    tag.FYear = text(TField::Year);
+    tag.FYear = std::move(text(TField::Year));
     tag.FGenre = ParseGenre(text(TField::Genre));
-    tag.FComment = text(TField::Comment);
+    tag.FComment = std::move(text(TField::Comment));
   }
 };
 
 namespace {
+
+// A frame id of up to four characters as one number: its bytes, zero-filled.
+std::uint32_t IdKey(std::string_view id) {
+  std::array<char, 4> bytes{};
+  std::copy_n(id.begin(), std::min<std::size_t>(id.size(), 4), bytes.begin());
+  std::uint32_t key = 0;
+  std::memcpy(&key, bytes.data(), sizeof key);
+  return key;
+}
+
+std::uint32_t IdKey(const TFrameSpan& span) {
+  std::uint32_t key = 0;
+  std::memcpy(&key, span.IdBytes.data(), sizeof key);
+  return key;
+}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-std::string TextOf(const TID3v2Frame& frame, std::uint8_t version) {
-  const std::optional<std::string> content = FrameContent(frame, version);
-  return content ? ReadFrameText(*content) : "";
-}
-
-std::string CommentOf(const TID3v2Frame& frame, std::uint8_t version) {
-  const std::optional<std::string> content = FrameContent(frame, version);
-  const std::optional<TCommentParts> parts = SplitComment(*content);
-  return DecodeText(parts->Encoding, parts->Text, parts->Order);
 }
 
 }  // namespace
@@ -62,32 +69,36 @@ bool ParseID3v2(TByteSource& source, TID3v2& tag) {
   TID3v2Access::Fill(tag, version, reader.Extent());
   if (!reader.Readable()) return true;
 
+  // Ids compare as numbers: a tag has many frames, and the walk is the scan's busiest loop.
+  std::array<std::uint32_t, FieldCount> ids{};
+  for (std::size_t field = 0; field < FieldCount; ++field) {
+    ids[field] = IdKey(FieldFrameId(TField(field), version));
+  }
   const std::vector<TFrameSpan> spans = reader.Frames();
   // Only the frame each field is read from has its body read.
-  std::array<std::optional<std::size_t>, FieldCount> last;
-  for (std::size_t i = 0; i < spans.size(); ++i) {
-    for (std::size_t field = 0; field < FieldCount; ++field) {
-      if (field != std::size_t(TField::Comment) &&
-          spans[i].Id == FieldFrameId(TField(field), version)) {
-        last[field] = i;
-      }
-    }
+  std::array<const TFrameSpan*, FieldCount> last{};
+  for (const TFrameSpan& span : spans) {
+    const auto found = std::find(ids.begin(), ids.end(), IdKey(span));
+    if (found != ids.end()) last[std::size_t(found - ids.begin())] = &span;
   }
   std::array<std::string, FieldCount> texts;
   for (std::size_t field = 0; field < FieldCount; ++field) {
-    if (!last[field]) continue;
-    const TFrameSpan& span = spans[*last[field]];
-    texts[field] = TextOf({span.Id, span.Flags, reader.Body(span)}, version);
+    if (!last[field] || field == std::size_t(TField::Comment)) continue;
+    const std::optional<std::string> content =
+        FrameContent(reader.Body(*last[field]), last[field]->Flags, version);
+    if (content) texts[field] = ReadFrameText(std::move(*content));
   }
   if (version == 4) {
     std::string& year = texts[std::size_t(TField::Year)];
-    year = std::string(CutToCharacters(year, 4));
+    year.resize(CutToCharacters(year, 4).size());
   }
+  // The comment shown is the first whose description is empty.
   for (const TFrameSpan& span : spans) {
-    if (span.Id != FieldFrameId(TField::Comment, version)) continue;
-    const TID3v2Frame frame{span.Id, span.Flags, reader.Body(span)};
-    if (IsShownComment(frame, version)) {
-      texts[std::size_t(TField::Comment)] = CommentOf(frame, version);
+    if (IdKey(span) != ids[std::size_t(TField::Comment)]) continue;
+    const std::optional<std::string> content = FrameContent(reader.Body(span), span.Flags, version);
+    const std::optional<TCommentParts> parts = content ? SplitComment(*content) : std::nullopt;
+    if (parts && parts->EmptyDescription) {
+      texts[std::size_t(TField::Comment)] = DecodeText(parts->Encoding, parts->Text, parts->Order);
       break;
     }
   }

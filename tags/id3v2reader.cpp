@@ -77,16 +77,20 @@ void TID3v2Reader::OpenArea() {
 
 TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes) {
   TWalk walk;
+  walk.Spans.reserve(16);
   const std::size_t idLength = Version() == 2 ? 3 : 4;
   const std::int64_t headerLength = Version() == 2 ? 6 : 10;
   std::int64_t position = FBegin;
-  while (FEnd - position >= headerLength) {
+  while (position < FEnd) {
+    // What is left may be shorter than a header: then it can only be padding.
+    const auto length = std::size_t(std::min(headerLength, FEnd - position));
     std::uint8_t header[10] = {};
-    if (FArea->ReadAt(position, header, std::size_t(headerLength)) != std::size_t(headerLength)) {
+    if (FArea->ReadAt(position, header, length) != length) break;
+    // Padding is zero bytes; an id must begin with a capital letter.
+    if (header[0] < 'A' || header[0] > 'Z' || std::int64_t(length) < headerLength) {
+      walk.EndsInPadding = std::all_of(header, header + length, [](auto b) { return b == 0; });
       break;
     }
-    // Padding is zero bytes; an id must begin with a capital letter.
-    if (header[0] < 'A' || header[0] > 'Z') break;
     std::uint32_t size = 0;
     if (Version() == 2) {
       size = BigEndian24(header + 3);
@@ -95,12 +99,13 @@ TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes) {
       walk.Ambiguous = walk.Ambiguous || BigEndian32(header + 4) != SyncSafe32(header + 4);
     }
     TFrameSpan span;
-    span.Id.assign(reinterpret_cast<const char*>(header), idLength);
+    std::copy_n(header, idLength, span.IdBytes.begin());
+    span.IdLength = std::uint8_t(idLength);
     if (Version() > 2) span.Flags = std::uint16_t(header[8] << 8 | header[9]);
     span.Offset = position + headerLength;
     span.Size = std::min<std::int64_t>(size, FEnd - span.Offset);
     walk.ValidIds += IsValidId(header, idLength) ? 1 : 0;
-    walk.Spans.push_back(std::move(span));
+    walk.Spans.push_back(span);
     position += headerLength + std::int64_t(size);  // 64-bit: a size near 2^32 cannot wrap
     if (position > FEnd) {
       walk.Overran = true;
@@ -112,14 +117,8 @@ TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes) {
   return walk;
 }
 
-bool TID3v2Reader::EndsCleanly(const TWalk& walk) {
-  if (walk.Overran) return false;
-  constexpr std::int64_t Chunk = 4096;
-  for (std::int64_t at = walk.End; at < FEnd; at += Chunk) {
-    const std::string bytes = ReadArea(at, std::min(Chunk, FEnd - at));
-    if (bytes.find_first_not_of('\0') != std::string::npos) return false;
-  }
-  return true;
+bool TID3v2Reader::EndsCleanly(const TWalk& walk) const {
+  return !walk.Overran && (walk.End == FEnd || walk.EndsInPadding);
 }
 
 std::vector<TFrameSpan> TID3v2Reader::Frames() {
@@ -148,6 +147,7 @@ std::string TID3v2Reader::Body(const TFrameSpan& span) {
 
 std::vector<TID3v2Frame> TID3v2Reader::WholeFrames() {
   std::vector<TID3v2Frame> frames;
-  for (const TFrameSpan& span : Frames()) frames.push_back({span.Id, span.Flags, Body(span)});
+  for (const TFrameSpan& span : Frames())
+    frames.push_back({std::string(span.Id()), span.Flags, Body(span)});
   return frames;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tags/bytesource.h"
@@ -12,10 +13,13 @@
 // Where a frame lies: its id and flags, and the offset and length of its body in the tag's
 // frame area. A body that would reach past the end of the tag is cut there.
 struct TFrameSpan {
-  std::string Id;
+  std::array<char, 4> IdBytes{};
+  std::uint8_t IdLength = 0;
   std::uint16_t Flags = 0;
   std::int64_t Offset = 0;
   std::int64_t Size = 0;
+
+  std::string_view Id() const { return {IdBytes.data(), IdLength}; }
 };
 
 // Reads the ID3v2 tag at the start of a byte source, version 2.2, 2.3 or 2.4: the header, the
@@ -54,16 +58,17 @@ class TID3v2Reader {
  private:
   struct TWalk {
     std::vector<TFrameSpan> Spans;
-    std::int64_t End = 0;      // where the walk stopped
-    bool Overran = false;      // the last frame's size reached past the end of the tag
-    bool Ambiguous = false;    // a size read differently as plain and as sync-safe integer
-    std::size_t ValidIds = 0;  // frames whose id is four capital letters or digits
+    std::int64_t End = 0;        // where the walk stopped
+    bool Overran = false;        // the last frame's size reached past the end of the tag
+    bool EndsInPadding = false;  // stopped at zero bytes: a header's worth, or all that is left
+    bool Ambiguous = false;      // a size read differently as plain and as sync-safe integer
+    std::size_t ValidIds = 0;    // frames whose id is four capital letters or digits
   };
 
   void OpenArea();
   TWalk Walk(bool syncSafeSizes);
-  // The walk ended at the end of the tag or in padding (zero bytes up to the end).
-  bool EndsCleanly(const TWalk& walk);
+  // The walk ended at the end of the tag or where padding begins.
+  bool EndsCleanly(const TWalk& walk) const;
   std::string ReadArea(std::int64_t offset, std::int64_t size);
 
   TByteSource& FSource;

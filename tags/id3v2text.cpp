@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "tags/texttrim.h"
-
 namespace {
 
 constexpr std::uint8_t Latin1 = 0;
@@ -37,6 +35,18 @@ std::string_view TakeByteOrderMark(std::string_view text, TUtf16Order& order) {
 
 constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+// Characters 0x00 to 0x20 off both ends, in place: most texts need no copy.
+void TrimInPlace(std::string& text) {
+  std::size_t end = text.size();
+  while (end > 0 && IsBlank(text[end - 1])) --end;
+  text.resize(end);
+  std::size_t first = 0;
+  while (first < text.size() && IsBlank(text[first])) ++first;
+  if (first > 0) text.erase(0, first);
+}
+
 std::string DecodeString(std::uint8_t encoding, std::string_view text, TUtf16Order& order) {
   if (IsWide(encoding)) {
     const std::string_view units = TakeByteOrderMark(text, order);
@@ -53,22 +63,37 @@ std::string DecodeString(std::uint8_t encoding, std::string_view text, TUtf16Ord
 std::string DecodeText(std::uint8_t encoding, std::string_view bytes, TUtf16Order order) {
   if (encoding == Utf16BigEndian) order = TUtf16Order::BigEndian;
   const bool wide = IsWide(encoding);
-  std::string joined;
+  std::string text;
+  bool several = false;
   for (std::size_t pos = 0;;) {
     const std::size_t end = FindTerminator(bytes, pos, wide);
-    if (pos > 0) joined += '\0';
-    joined += DecodeString(encoding, bytes.substr(pos, end == bytes.npos ? end : end - pos), order);
+    const std::string_view piece = bytes.substr(pos, end == bytes.npos ? end : end - pos);
+    if (pos == 0) {
+      text = DecodeString(encoding, piece, order);
+    } else {
+      several = true;
+      text += '\0';
+      text += DecodeString(encoding, piece, order);
+    }
     if (end == bytes.npos) break;
     pos = end + (wide ? 2 : 1);
   }
-  std::string text = Trim(joined);
-  std::replace(text.begin(), text.end(), '\0', '/');
+  TrimInPlace(text);
+  if (several) std::replace(text.begin(), text.end(), '\0', '/');
   return text;
 }
 
-std::string ReadFrameText(std::string_view content) {
+std::string ReadFrameText(std::string content) {
   if (content.empty()) return "";
-  return DecodeText(std::uint8_t(content[0]), content.substr(1));
+  const auto encoding = std::uint8_t(content[0]);
+  // ASCII in a single-byte encoding is its own UTF-8: the common case needs no copy.
+  if ((encoding == Latin1 || encoding == Utf8) && IsAscii(content)) {
+    content.erase(0, 1);
+    TrimInPlace(content);
+    std::replace(content.begin(), content.end(), '\0', '/');
+    return content;
+  }
+  return DecodeText(encoding, std::string_view(content).substr(1));
 }
 
 std::optional<TCommentParts> SplitComment(std::string_view content) {
