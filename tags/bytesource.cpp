@@ -16,20 +16,15 @@ TFileSource::TFileSource(const TPosixFile& file) : FFile(file), FSize(file.SizeA
 
 std::size_t TFileSource::ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) {
   if (offset < 0 || offset >= FSize) return 0;
-  const TWindow& last = FWindows[FLastUsed];
-  if (offset >= last.Start && offset + std::int64_t(n) <= last.Start + std::int64_t(last.Length)) {
-    std::memcpy(out, last.Bytes.data() + (offset - last.Start), n);
-    return n;
-  }
-  if (n > WindowSize) {
-    const std::int64_t got = FFile.ReadAt(offset, out, n);
-    return got < 0 ? 0 : std::size_t(got);
-  }
   const auto covers = [&](const TWindow& window) {
     return offset >= window.Start &&
            offset + std::int64_t(n) <= window.Start + std::int64_t(window.Length);
   };
   if (!covers(FWindows[FLastUsed])) {
+    if (n > WindowSize) {
+      const std::int64_t got = FFile.ReadAt(offset, out, n);
+      return got < 0 ? 0 : std::size_t(got);
+    }
     FLastUsed = 1 - FLastUsed;
     TWindow& window = FWindows[FLastUsed];
     if (!covers(window)) {

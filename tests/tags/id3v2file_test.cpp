@@ -7,7 +7,9 @@
 #include <string>
 
 #include "tagbytes.h"
+#include "tags/bytesource.h"
 #include "tags/id3v2.h"
+#include "tags/posixfile.h"
 #include "tests/common/tempdir.h"
 
 namespace {
@@ -52,6 +54,26 @@ TEST_F(ID3v2File, ReadSkipsLargeBodiesWherePicturesSit) {
   ASSERT_TRUE(tag.ReadFromFile(Song(Tag(frames, 2048) + Audio(4000))));
   EXPECT_EQ(tag.Title(), "Before");
   EXPECT_EQ(tag.Artist(), "After");
+}
+
+TEST_F(ID3v2File, FileSourceGivesTheBytesOfEveryRange) {
+  const std::string bytes = Audio(20000);
+  const TPosixFile file(Song(bytes), TFileAccess::Read);
+  TFileSource source(file);
+  // Ranges inside a window, across windows, back to an earlier window, larger than a window,
+  // and reaching past the end.
+  const std::pair<std::int64_t, std::size_t> ranges[] = {
+      {0, 10},     {4090, 20}, {10, 100}, {15000, 10}, {12, 10},     {100, 9000},
+      {19990, 50}, {20000, 1}, {-1, 5},   {0, 0},      {4096, 4096}, {8000, 12000},
+  };
+  for (const auto& [offset, n] : ranges) {
+    SCOPED_TRACE(offset);
+    std::string got(n, '?');
+    got.resize(source.ReadAt(offset, reinterpret_cast<std::uint8_t*>(got.data()), n));
+    const std::string expected =
+        offset < 0 || offset >= std::int64_t(bytes.size()) ? "" : bytes.substr(offset, n);
+    EXPECT_EQ(got, expected);
+  }
 }
 
 TEST_F(ID3v2File, WriteReplacesTheOldTagByItsExtent) {
