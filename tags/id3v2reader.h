@@ -13,7 +13,7 @@
 // Where a frame lies: its id and flags, and the offset and length of its body in the tag's
 // frame area. A body that would reach past the end of the tag is cut there.
 struct TFrameSpan {
-  std::array<char, 4> IdBytes{};
+  std::array<char, 4> IdBytes{};  // zero-filled behind a three-character id
   std::uint8_t IdLength = 0;
   std::uint16_t Flags = 0;
   std::int64_t Offset = 0;
