@@ -5,7 +5,12 @@ Files lie in artist/album[/disc]/track.mp3 folders, a few of them named *.MP3. E
 MPEG-1 Layer III frames as its audio and one of these tag layouts:
 
   v23       ID3v2.3 with 4 to 7 text frames; some with a 20-100 KiB picture and padding
-  v24       ID3v2.4 (UTF-8 texts, TDRC), some with a picture and padding
+  v24       ID3v2.4 (UTF-8 texts, TDRC), some with a picture and padding, some in Cyrillic,
+            Chinese or Greek
+  v23u16    ID3v2.3 in UTF-16, texts in Cyrillic, Chinese, Greek or Latin, with the frames
+            common tools add (lyrics, user text, rating, disc, album artist, ids)
+  v22       ID3v2.2 made by hand (mutagen writes no 2.2), UTF-16 or ISO-8859-1, some with a
+            picture
   v1        an ID3v1 block only
   v23+v1    ID3v2.3 and an ID3v1 block
   none      no tag at all
@@ -21,8 +26,8 @@ import sys
 import time
 
 try:
-    from mutagen.id3 import (APIC, COMM, ID3, TALB, TCON, TDRC, TIT2, TPE1, TRCK, TYER,
-                             MakeID3v1)
+    from mutagen.id3 import (APIC, COMM, ID3, POPM, PRIV, TALB, TCON, TDRC, TIT2, TPE1, TPE2,
+                             TPOS, TRCK, TXXX, TYER, UFID, USLT, MakeID3v1)
 except ImportError:
     sys.exit("make_corpus: mutagen is missing (apt-get install python3-mutagen, "
              "and run this with /usr/bin/python3)")
@@ -31,12 +36,19 @@ except ImportError:
 FRAME_HEADER = b"\xff\xfb\x90\x64"
 FRAME_BODY = 417 - len(FRAME_HEADER)
 
-KINDS = [("v23", 55), ("v24", 10), ("v1", 15), ("v23+v1", 12), ("none", 8)]
+KINDS = [("v23", 45), ("v24", 10), ("v23u16", 8), ("v22", 5), ("v1", 12), ("v23+v1", 12),
+         ("none", 8)]
 STAMP = ".corpus-done"
 
 WORDS = ("night love blue river song dream fire road heart city rain summer light dark stone "
          "gold silver ocean wind shadow garden winter morning echo velvet paper glass crème "
          "señor café über naïve déjà smörgås").split()
+# Words of the scripts that need UTF-16 or UTF-8.
+SCRIPTS = {
+    "cyrillic": "ночь любовь река песня мечта огонь дорога сердце город дождь лето свет".split(),
+    "chinese": "夜 爱 蓝 河 歌 梦 火 路 心 城 雨 夏 光 暗 石 金 海 风".split(),
+    "greek": "νύχτα αγάπη ποτάμι τραγούδι όνειρο φωτιά δρόμος καρδιά πόλη βροχή".split(),
+}
 GENRES = ["Rock", "Pop", "Jazz", "(17)Rock", "(13)", "Blues", "(4)(17)Disco Rock", "Classical",
           "Metal", "Folk", "Electronic", "Hip-Hop"]
 
@@ -47,8 +59,14 @@ class Corpus:
         self.frames_range = frames_range
         self.pool = rng.randbytes(1 << 22)  # random bytes sliced into frame bodies and pictures
 
-    def words(self, lo, hi):
-        return " ".join(self.rng.choice(WORDS) for _ in range(self.rng.randint(lo, hi))).title()
+    def words(self, lo, hi, pool=WORDS):
+        return " ".join(self.rng.choice(pool) for _ in range(self.rng.randint(lo, hi))).title()
+
+    def unicode_meta(self, meta):
+        """The same metadata in a script outside Windows-1252 (chosen by chance)."""
+        pool = SCRIPTS[self.rng.choice(sorted(SCRIPTS))]
+        return dict(meta, title=self.words(1, 5, pool), artist=self.words(1, 3, pool),
+                    album=self.words(1, 4, pool))
 
     def chunk(self, size):
         start = self.rng.randrange(len(self.pool) - size)
@@ -63,9 +81,10 @@ class Corpus:
         size = self.rng.randint(20 * 1024, 100 * 1024)
         return b"\xff\xd8\xff\xe0\x00\x10JFIF\x00" + self.chunk(size - 11)
 
-    def text_frames(self, meta, v24):
+    def text_frames(self, meta, v24, enc=None):
         """Title, artist and album always; track, year, genre and comment as chance has it."""
-        enc = 3 if v24 else (1 if self.rng.random() < 0.1 else 0)
+        if enc is None:
+            enc = 3 if v24 else (1 if self.rng.random() < 0.1 else 0)
         frames = [TIT2(encoding=enc, text=meta["title"]),
                   TPE1(encoding=enc, text=meta["artist"]),
                   TALB(encoding=enc, text=meta["album"])]
@@ -76,10 +95,23 @@ class Corpus:
         self.rng.shuffle(extra)
         return frames + extra[:self.rng.randint(1, 4)]
 
-    def id3v2(self, audio, meta, version, with_v1):
+    def common_tool_frames(self, enc):
+        """Frames common tools add beside the texts."""
+        return [COMM(encoding=enc, lang="eng", desc="iTunNORM", text=" 00000A1B 00000B2C"),
+                USLT(encoding=enc, lang="eng", desc="", text=self.words(20, 60)),
+                TXXX(encoding=enc, desc="MOOD", text=self.words(1, 2)),
+                POPM(email="rater@example.org", rating=self.rng.randint(1, 255), count=3),
+                TPOS(encoding=enc, text="1/1"), TPE2(encoding=enc, text=self.words(1, 3)),
+                UFID(owner="http://musicbrainz.org", data=self.rng.randbytes(18).hex().encode()),
+                PRIV(owner="WM/MediaClassPrimaryID", data=self.rng.randbytes(16))]
+
+    def id3v2(self, audio, meta, version, with_v1, enc=None, common=False):
         tags = ID3()
-        for frame in self.text_frames(meta, version == 4):
+        for frame in self.text_frames(meta, version == 4, enc):
             tags.add(frame)
+        if common:
+            for frame in self.common_tool_frames(enc):
+                tags.add(frame)
         padding = 0
         if self.rng.random() < 0.2:
             tags.add(APIC(encoding=0, mime="image/jpeg", type=3, desc="", data=self.picture()))
@@ -90,6 +122,29 @@ class Corpus:
         # Saving through a memory file spares one rewrite on disk per file.
         tags.save(buf, v1=2 if with_v1 else 0, v2_version=version, padding=lambda _: padding)
         return buf.getvalue()
+
+    def id3v22(self, audio, meta):
+        """A version 2.2 tag: three-byte ids and sizes, no flags."""
+        unicode = self.rng.random() < 0.5
+
+        def text(value):
+            return b"\x01" + value.encode("utf-16") if unicode else b"\x00" + value.encode("latin-1")
+
+        def frame(fid, body):
+            return fid + len(body).to_bytes(3, "big") + body
+        if unicode:
+            meta = self.unicode_meta(meta)
+        frames = [frame(b"TT2", text(meta["title"])), frame(b"TP1", text(meta["artist"])),
+                  frame(b"TAL", text(meta["album"])), frame(b"TRK", b"\x00" + meta["track"].encode()),
+                  frame(b"TYE", b"\x00" + meta["year"].encode()),
+                  frame(b"COM", b"\x00eng\x00" + self.words(3, 12).encode("latin-1"))]
+        padding = 0
+        if self.rng.random() < 0.2:
+            frames.append(frame(b"PIC", b"\x00JPG\x03\x00" + self.picture()))
+            padding = self.rng.randint(256, 4096)
+        body = b"".join(frames) + bytes(padding)
+        size = bytes((len(body) >> shift) & 0x7F for shift in (21, 14, 7, 0))
+        return b"ID3\x02\x00\x00" + size + body + audio
 
     def id3v1(self, audio, meta):
         tags = ID3()
@@ -102,7 +157,15 @@ class Corpus:
         if kind == "v23":
             return self.id3v2(audio, meta, 3, False)
         if kind == "v24":
+            if self.rng.random() < 0.3:
+                meta = self.unicode_meta(meta)
             return self.id3v2(audio, meta, 4, False)
+        if kind == "v23u16":
+            if self.rng.random() < 0.75:
+                meta = self.unicode_meta(meta)
+            return self.id3v2(audio, meta, 3, False, enc=1, common=True)
+        if kind == "v22":
+            return self.id3v22(audio, meta)
         if kind == "v23+v1":
             return self.id3v2(audio, meta, 3, True)
         if kind == "v1":

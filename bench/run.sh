@@ -7,7 +7,9 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 count=${COUNT:-20000}
 seed=${SEED:-1}
-corpus=/tmp/tunemark-corpus-$count-seed$seed
+# A changed generator makes a corpus of its own.
+generator=$(sha1sum bench/make_corpus.py | cut -c1-8)
+corpus=/tmp/tunemark-corpus-$count-seed$seed-$generator
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

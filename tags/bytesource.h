@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -28,8 +29,10 @@ class TMemorySource : public TByteSource {
   std::string_view FBytes;
 };
 
-// Reads an open file through one window of a few KiB: the header and the text frames behind
-// it usually arrive in a single read, and a large body that the walk skips is never read.
+// Reads an open file through two windows of 4 KiB: the header and the text frames behind it
+// usually arrive in a single read, a large body that the walk skips is never read, and the
+// frames before such a body are still at hand when their texts are read after the walk. A read
+// larger than a window goes to the file directly.
 class TFileSource : public TByteSource {
  public:
   explicit TFileSource(const TPosixFile& file);
@@ -37,8 +40,15 @@ class TFileSource : public TByteSource {
   std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) override;
 
  private:
+  static constexpr std::size_t WindowSize = 4096;
+  struct TWindow {
+    std::int64_t Start = 0;
+    std::size_t Length = 0;  // bytes read from Start on
+    std::array<std::uint8_t, WindowSize> Bytes;
+  };
+
   const TPosixFile& FFile;
   std::int64_t FSize;
-  std::int64_t FWindowStart = 0;
-  std::vector<std::uint8_t> FWindow;  // the bytes last read, from FWindowStart on
+  TWindow FWindows[2];
+  std::size_t FLastUsed = 0;  // the other window is refilled on a miss
 };

@@ -7,6 +7,8 @@
 namespace {
 
 constexpr std::uint8_t Marker[3] = {'T', 'A', 'G'};
+constexpr std::size_t GenreOffset = 127;
+constexpr std::uint8_t NoGenre = 255;
 
 // The end of a field, kept inside the block whatever offset and width a caller passes.
 std::size_t FieldEnd(std::uint8_t offset, std::uint8_t width) {
@@ -20,6 +22,7 @@ bool HasBlockMarker(const TID3v1Block& block) {
 }
 
 void WriteBlockMarker(TID3v1Block& block) {
+  if (!HasBlockMarker(block)) block[GenreOffset] = NoGenre;
   std::copy(std::begin(Marker), std::end(Marker), block.begin());
 }
 

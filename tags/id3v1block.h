@@ -20,6 +20,8 @@ constexpr std::uint8_t YearWidth = 4;
 
 // The first three bytes are exactly "TAG" (upper case).
 bool HasBlockMarker(const TID3v1Block& block);
+// Sets the marker. A block that had none is a new one: its genre byte becomes 255 (no genre),
+// since players show 0 as "Blues".
 void WriteBlockMarker(TID3v1Block& block);
 
 // The field's bytes up to the first 0 byte (all of them without one), trailing spaces dropped.

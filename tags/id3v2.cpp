@@ -1,13 +1,15 @@
 #include "tags/id3v2.h"
 
 #include <exception>
+#include <vector>
 
 #include "tags/bytesource.h"
-#include "tags/fileerror.h"
 #include "tags/id3v2build.h"
+#include "tags/id3v2convert.h"
+#include "tags/id3v2edit.h"
 #include "tags/id3v2parse.h"
+#include "tags/id3v2reader.h"
 #include "tags/posixfile.h"
-#include "tags/rewrite.h"
 #include "tags/texttrim.h"
 
 void TID3v2::Clear() { *this = TID3v2(); }
@@ -24,17 +26,52 @@ bool TID3v2::ReadFromFile(const std::string& path) {
   }
 }
 
-bool TID3v2::WriteToFile(const std::string& path) const {
+std::optional<TNewTag> TID3v2::SavedTag(TByteSource& file) const {
+  TID3v2Reader reader(file);
+  if (!reader.HasHeader()) return std::nullopt;
+  const std::pair<TField, const std::string*> values[] = {{TField::Title, &FTitle},
+                                                          {TField::Artist, &FArtist},
+                                                          {TField::Album, &FAlbum},
+                                                          {TField::Year, &FYear},
+                                                          {TField::Comment, &FComment}};
+  std::vector<TID3v2Frame> frames;
+  std::uint8_t version = 3;
+  const bool readable = reader.Readable();
+  if (readable) {
+    frames = reader.WholeFrames();
+    version = reader.Version();
+    if (version == 2) {
+      for (TID3v2Frame& frame : frames) frame = ConvertFrame(frame);
+      version = 3;
+    }
+  }
+  // A file without a tag that can be read gets a new one holding every value; a readable tag
+  // changes only in the fields that were set.
+  for (const auto& [field, value] : values) {
+    if (!readable || FSet[std::size_t(field)]) ApplyEdit(frames, version, {field, *value});
+  }
+  std::optional<std::string> bytes = BuildTag(version, frames);
+  if (!bytes) return std::nullopt;
+  return TNewTag{std::move(*bytes), reader.Extent()};
+}
+
+bool TID3v2::WriteToFile(const std::string& path) {
   try {
-    const std::optional<std::string> tag = BuildTag(*this);
-    return tag && RewriteFile(path, *tag);
+    if (!RewriteFile(path, [this](TByteSource& file) { return SavedTag(file); })) return false;
+    FSet = {};
+    return true;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-void TID3v2::SetTitle(const std::string& text) { FTitle = TrimRightBlanks(text); }
-void TID3v2::SetArtist(const std::string& text) { FArtist = TrimRightBlanks(text); }
-void TID3v2::SetAlbum(const std::string& text) { FAlbum = TrimRightBlanks(text); }
-void TID3v2::SetYear(const std::string& text) { FYear = TrimRightBlanks(text); }
-void TID3v2::SetComment(const std::string& text) { FComment = TrimRightBlanks(text); }
+void TID3v2::Set(TField field, std::string& value, const std::string& text) {
+  value = TrimRightBlanks(text);
+  FSet[std::size_t(field)] = true;
+}
+
+void TID3v2::SetTitle(const std::string& text) { Set(TField::Title, FTitle, text); }
+void TID3v2::SetArtist(const std::string& text) { Set(TField::Artist, FArtist, text); }
+void TID3v2::SetAlbum(const std::string& text) { Set(TField::Album, FAlbum, text); }
+void TID3v2::SetYear(const std::string& text) { Set(TField::Year, FYear, text); }
+void TID3v2::SetComment(const std::string& text) { Set(TField::Comment, FComment, text); }

@@ -3,20 +3,16 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "tags/taginfo.h"
+#include "tags/id3v2frame.h"
 
-class TID3v2;
-
-// The frames of a version 2.3 tag need at most 2^28 - 1 bytes: the header's length field
-// holds four 7-bit groups.
+// The frames of a tag take at most 2^28 - 1 bytes: the header's length field holds four 7-bit
+// groups.
 constexpr std::int64_t MaxFramesLength = (std::int64_t(1) << 28) - 1;
 
-// "ID3", version 3.0, no flags, and the length of the non-empty frames, n + 11 bytes each, in
-// four 7-bit groups, most significant first.
-void BuildHeader(TTagInfo& info);
-
-// The bytes of the new tag: header, then each non-empty frame in FrameIds order with its size
-// (text + 1, big-endian), zero flags, encoding byte 0 (ISO-8859-1) and the text; no padding.
-// No value when the frames do not fit the header's length field.
-std::optional<std::string> BuildTag(const TID3v2& tag);
+// The bytes of a version 2.3 or 2.4 tag holding the frames in their order: "ID3", the major
+// version, revision 0, no flags (no unsynchronisation, extended header or footer), the length
+// of the frames in four 7-bit groups, then each frame's id, size (2.3: plain big-endian, 2.4:
+// sync-safe), flags and body. No padding. No value when the frames do not fit the length field.
+std::optional<std::string> BuildTag(std::uint8_t version, const std::vector<TID3v2Frame>& frames);

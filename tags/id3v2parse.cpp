@@ -1,39 +1,54 @@
 #include "tags/id3v2parse.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <optional>
+#include <utility>
 
 #include "tags/bytesource.h"
 #include "tags/id3v2.h"
+#include "tags/id3v2fields.h"
+#include "tags/id3v2frame.h"
+#include "tags/id3v2reader.h"
+#include "tags/id3v2text.h"
 #include "tags/textcodec.h"
 #include "tags/texttrim.h"
 
 struct TID3v2Access {
-  static void Fill(TID3v2& tag, const TTagInfo& info, std::int64_t size) {
+  static void Fill(TID3v2& tag, std::uint8_t version, std::int64_t size) {
     tag.FExists = true;
-    tag.FVersion = info.Header[3];
+    tag.FVersion = version;
     tag.FSize = size;
   }
-  static void FillTexts(TID3v2& tag, const TTagInfo& info) {
-    // The frames' bytes are Windows-1252; the tag holds UTF-8.
-    tag.FTitle = Win1252ToUtf8(Trim(info.Frame(TFrame::Title)));
-    tag.FArtist = Win1252ToUtf8(Trim(info.Frame(TFrame::Artist)));
-    tag.FAlbum = Win1252ToUtf8(Trim(info.Frame(TFrame::Album)));
-    tag.FTrack = ParseTrack(info.Frame(TFrame::Track));
-    tag.FYear = Win1252ToUtf8(Trim(info.Frame(TFrame::Year)));
-    tag.FGenre = Win1252ToUtf8(ParseGenre(info.Frame(TFrame::Genre)));
-    // Encoding byte and language go; an empty description falls away with the trim.
-    const std::string& comment = info.Frame(TFrame::Comment);
-    tag.FComment =
-        comment.size() > 4 ? Win1252ToUtf8(Trim(std::string_view(comment).substr(4))) : "";
+  static void FillTexts(TID3v2& tag, std::array<std::string, FieldCount>& texts) {
+    const auto text = [&](TField field) -> std::string& { return texts[std::size_t(field)]; };
+    tag.FTitle = std::move(text(TField::Title));
+    tag.FArtist = std::move(text(TField::Artist));
+    tag.FAlbum = std::move(text(TField::Album));
+    tag.FTrack = ParseTrack(text(TField::Track));
+    tag.FYear = std::move(text(TField::Year));
+    tag.FGenre = ParseGenre(text(TField::Genre));
+    tag.FComment = std::move(text(TField::Comment));
   }
 };
 
 namespace {
 
-std::uint32_t BigEndian32(const std::uint8_t* bytes) {
-  return std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
-         std::uint32_t(bytes[2]) << 8 | std::uint32_t(bytes[3]);
+// A frame id of up to four characters as one number: its bytes, zero-filled.
+std::uint32_t IdKey(std::string_view id) {
+  std::array<char, 4> bytes{};
+  std::copy_n(id.begin(), std::min<std::size_t>(id.size(), 4), bytes.begin());
+  std::uint32_t key = 0;
+  std::memcpy(&key, bytes.data(), sizeof key);
+  return key;
+}
+
+std::uint32_t IdKey(const TFrameSpan& span) {
+  std::uint32_t key = 0;
+  std::memcpy(&key, span.IdBytes.data(), sizeof key);
+  return key;
 }
 
 int HexDigit(char c) {
@@ -45,40 +60,50 @@ int HexDigit(char c) {
 
 }  // namespace
 
-bool ReadHeader(TByteSource& source, TTagInfo& info) {
-  info.FileSize = source.Size();
-  return source.ReadAt(0, info.Header.data(), HeaderSize) == HeaderSize;
-}
+bool ParseID3v2(TByteSource& source, TID3v2& tag) {
+  tag.Clear();
+  TID3v2Reader reader(source);
+  if (!reader.HasHeader()) return false;
+  if (!reader.Exists()) return true;
+  const std::uint8_t version = reader.Version();
+  TID3v2Access::Fill(tag, version, reader.Extent());
+  if (!reader.Readable()) return true;
 
-std::int64_t GetTagSize(const TTagInfo& info) {
-  const auto& h = info.Header;
-  const std::int64_t size = (std::int64_t(h[6]) << 21) + (std::int64_t(h[7]) << 14) +
-                            (std::int64_t(h[8]) << 7) + h[9] + std::int64_t(HeaderSize);
-  return size > info.FileSize ? 0 : size;
-}
-
-void ReadFrames(TByteSource& source, TTagInfo& info) {
-  const std::int64_t tagEnd = GetTagSize(info);
-  std::int64_t position = HeaderSize;
-  while (position < tagEnd && position < info.FileSize) {
-    std::uint8_t header[FrameHeaderSize];
-    if (source.ReadAt(position, header, FrameHeaderSize) != FrameHeaderSize) return;
-    if (header[0] < 'A' || header[0] > 'Z') return;
-    const std::uint32_t size = BigEndian32(header + 4);
-    std::string body(std::min<std::size_t>(size, FrameBodyCap), '\0');
-    const std::int64_t bodyStart = position + std::int64_t(FrameHeaderSize);
-    if (source.ReadAt(bodyStart, reinterpret_cast<std::uint8_t*>(body.data()), body.size()) !=
-        body.size()) {
-      return;
-    }
-    StoreFrame(std::string_view(reinterpret_cast<const char*>(header), 4), std::move(body), info);
-    position = bodyStart + size;  // 64-bit: a size near 2^32 cannot wrap
+  // Ids compare as numbers: a tag has many frames, and the walk is the scan's busiest loop.
+  std::array<std::uint32_t, FieldCount> ids{};
+  for (std::size_t field = 0; field < FieldCount; ++field) {
+    ids[field] = IdKey(FieldFrameId(TField(field), version));
   }
-}
-
-void StoreFrame(std::string_view id, std::string text, TTagInfo& info) {
-  const auto found = std::find(FrameIds.begin(), FrameIds.end(), id);
-  if (found != FrameIds.end()) info.Frames[std::size_t(found - FrameIds.begin())] = std::move(text);
+  const std::vector<TFrameSpan> spans = reader.Frames();
+  // Only the frame each field is read from has its body read.
+  std::array<const TFrameSpan*, FieldCount> last{};
+  for (const TFrameSpan& span : spans) {
+    const auto found = std::find(ids.begin(), ids.end(), IdKey(span));
+    if (found != ids.end()) last[std::size_t(found - ids.begin())] = &span;
+  }
+  std::array<std::string, FieldCount> texts;
+  for (std::size_t field = 0; field < FieldCount; ++field) {
+    if (!last[field] || field == std::size_t(TField::Comment)) continue;
+    const std::optional<std::string> content =
+        FrameContent(reader.Body(*last[field]), last[field]->Flags, version);
+    if (content) texts[field] = ReadFrameText(std::move(*content));
+  }
+  if (version == 4) {
+    std::string& year = texts[std::size_t(TField::Year)];
+    year.resize(CutToCharacters(year, 4).size());
+  }
+  // The comment shown is the first whose description is empty.
+  for (const TFrameSpan& span : spans) {
+    if (IdKey(span) != ids[std::size_t(TField::Comment)]) continue;
+    const std::optional<std::string> content = FrameContent(reader.Body(span), span.Flags, version);
+    const std::optional<TCommentParts> parts = content ? SplitComment(*content) : std::nullopt;
+    if (parts && parts->EmptyDescription) {
+      texts[std::size_t(TField::Comment)] = DecodeText(parts->Encoding, parts->Text, parts->Order);
+      break;
+    }
+  }
+  TID3v2Access::FillTexts(tag, texts);
+  return true;
 }
 
 std::int64_t ParseTrack(std::string_view text) {
@@ -113,17 +138,4 @@ std::string ParseGenre(std::string_view text) {
   const std::string trimmed = Trim(text);
   const std::size_t close = trimmed.rfind(')');
   return close == std::string::npos ? trimmed : trimmed.substr(close + 1);
-}
-
-bool ParseID3v2(TByteSource& source, TID3v2& tag) {
-  tag.Clear();
-  TTagInfo info;
-  if (!ReadHeader(source, info)) return false;
-  if (!std::equal(info.Header.begin(), info.Header.begin() + 3, "ID3")) return true;
-  const std::int64_t size = GetTagSize(info);
-  TID3v2Access::Fill(tag, info, size);
-  if (info.Header[3] != 3 || size == 0) return true;
-  ReadFrames(source, info);
-  TID3v2Access::FillTexts(tag, info);
-  return true;
 }

@@ -82,7 +82,7 @@ void TMP3Tag::ReadTag(const std::string& path) {
   FFullPath = path;
   FReadOnly = (file->Status().st_mode & S_IWUSR) == 0;
   FModified = false;
-  FHasTitle = HasTag() && !GetTitle().empty();
+  FHasTitle = TitleShown();
 }
 
 void TMP3Tag::LoadBlock(TPosixFile& file, TByteSource& source) {
@@ -139,6 +139,13 @@ void TMP3Tag::WriteTag() {
 
 bool TMP3Tag::HasTag() const { return Version2Tag || HasBlockMarker(Block); }
 
+bool TMP3Tag::TitleShown() {
+  // An ID3v2 title holds no blanks at its end, so it shows empty only when it is empty; the
+  // scan asks this of every file.
+  if (Version2Tag) return !Version2Tag->Title().empty();
+  return HasTag() && !GetTitle().empty();
+}
+
 void TMP3Tag::ConvertToVersion2() {
   if (Version2Tag) return;
   const std::string title = GetTitle();
@@ -168,7 +175,7 @@ void TMP3Tag::SetField(std::uint8_t offset, std::uint8_t width, const std::strin
   } else {
     WriteBlockField(Block, offset, width, Utf8ToWin1252(value));
   }
-  FHasTitle = HasTag() && !GetTitle().empty();
+  FHasTitle = TitleShown();
   FModified = true;
 }
 

@@ -59,6 +59,8 @@ class TMP3Tag {
  private:
   void LoadBlock(TPosixFile& file, TByteSource& source);
   void StoreBlock();
+  // HasTag and a non-empty title as GetTitle returns it.
+  bool TitleShown();
   // The field setters: SetField only when the text differs from the current value.
   void SetChanged(std::uint8_t offset, std::uint8_t width, const std::string& text);
 

@@ -12,7 +12,6 @@
 #include "tags/bytesource.h"
 #include "tags/filecopy.h"
 #include "tags/fileerror.h"
-#include "tags/id3v2parse.h"
 #include "tags/posixfile.h"
 
 namespace {
@@ -59,7 +58,7 @@ void KeepOwnership(int fd, const struct stat& original) {
 
 }  // namespace
 
-bool RewriteFile(const std::string& path, std::string_view tag) {
+bool RewriteFile(const std::string& path, const TTagMaker& makeTag) {
   std::string target;
   if (!ResolvePath(path, target)) return false;
   struct stat status {};
@@ -72,10 +71,10 @@ bool RewriteFile(const std::string& path, std::string_view tag) {
     TPosixFile original(target, TFileAccess::Read);
     original.DenySharing();
     TFileSource source(original);
-    TTagInfo info;
-    if (!ReadHeader(source, info)) return false;
-    const bool hasTag = std::equal(info.Header.begin(), info.Header.begin() + 3, "ID3");
-    const std::int64_t start = hasTag ? GetTagSize(info) : 0;
+    const std::optional<TNewTag> made = makeTag(source);
+    if (!made || made->RestStart < 0 || made->RestStart > original.SizeAtOpen()) return false;
+    const std::string& tag = made->Bytes;
+    const std::int64_t start = made->RestStart;
 
     const std::string temp = target + "~";
     if (!RemoveStaleTemp(temp)) return false;

@@ -1,5 +1,6 @@
 #include "tags/textcodec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -29,22 +30,33 @@ int Win1252Byte(char32_t c) {
 
 bool IsLatin1(char32_t c) { return c <= 0xFF && Win1252Char(static_cast<unsigned char>(c)) == c; }
 
-void AppendUtf8(std::string& out, char32_t c) {
+// Writes the UTF-8 bytes of a character at `out` and returns the position behind them.
+char* PutUtf8(char* out, char32_t c) {
   if (c < 0x80) {
-    out += char(c);
+    *out++ = char(c);
   } else if (c < 0x800) {
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
+    *out++ = char(0xC0 | (c >> 6));
+    *out++ = char(0x80 | (c & 0x3F));
   } else if (c < 0x10000) {
-    out += char(0xE0 | (c >> 12));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
+    *out++ = char(0xE0 | (c >> 12));
+    *out++ = char(0x80 | ((c >> 6) & 0x3F));
+    *out++ = char(0x80 | (c & 0x3F));
   } else {
-    out += char(0xF0 | (c >> 18));
-    out += char(0x80 | ((c >> 12) & 0x3F));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
+    *out++ = char(0xF0 | (c >> 18));
+    *out++ = char(0x80 | ((c >> 12) & 0x3F));
+    *out++ = char(0x80 | ((c >> 6) & 0x3F));
+    *out++ = char(0x80 | (c & 0x3F));
   }
+  return out;
+}
+
+// Builds a UTF-8 text of at most `capacity` bytes through a write position, in one allocation.
+template <typename Fn>
+std::string BuildUtf8(std::size_t capacity, Fn fill) {
+  std::string out(capacity, '\0');
+  char* const begin = out.data();
+  out.resize(std::size_t(fill(begin) - begin));
+  return out;
 }
 
 // The character at `pos`, moving `pos` past it. A byte that starts no well-formed sequence is
@@ -106,11 +118,20 @@ void ForEachChar(std::string_view text, Fn fn) {
 
 }  // namespace
 
+bool IsAscii(std::string_view bytes) {
+  // No early exit: the loop vectorises, and texts are short.
+  unsigned char any = 0;
+  for (const char b : bytes) any |= static_cast<unsigned char>(b);
+  return any < 0x80;
+}
+
 std::string Win1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (const char b : bytes) AppendUtf8(out, Win1252Char(static_cast<unsigned char>(b)));
-  return out;
+  if (IsAscii(bytes)) return std::string(bytes);
+  // Three bytes at most per character.
+  return BuildUtf8(bytes.size() * 3, [&](char* out) {
+    for (const char b : bytes) out = PutUtf8(out, Win1252Char(static_cast<unsigned char>(b)));
+    return out;
+  });
 }
 
 std::string Utf8ToWin1252(std::string_view text) {
@@ -150,21 +171,22 @@ std::string Utf16ToUtf8(std::string_view bytes, TUtf16Order order) {
     return order == TUtf16Order::BigEndian ? char16_t(first << 8 | second)
                                            : char16_t(second << 8 | first);
   };
-  std::string out;
-  out.reserve(units);
-  for (std::size_t i = 0; i < units; ++i) {
-    const char16_t u = unit(i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
-        unit(i + 1) <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-      ++i;
-    } else if (u >= 0xD800 && u <= 0xDFFF) {
-      AppendUtf8(out, Replacement);
-    } else {
-      AppendUtf8(out, u);
+  // A unit takes three bytes at most; a surrogate pair four.
+  return BuildUtf8(units * 3, [&](char* out) {
+    for (std::size_t i = 0; i < units; ++i) {
+      const char16_t u = unit(i);
+      if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+          unit(i + 1) <= 0xDFFF) {
+        out = PutUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+        ++i;
+      } else if (u >= 0xD800 && u <= 0xDFFF) {
+        out = PutUtf8(out, Replacement);
+      } else {
+        out = PutUtf8(out, u);
+      }
     }
-  }
-  return out;
+    return out;
+  });
 }
 
 std::string Utf8ToUtf16(std::string_view text, TUtf16Order order) {
@@ -182,10 +204,12 @@ std::string Utf8ToUtf16(std::string_view text, TUtf16Order order) {
 }
 
 std::string SanitizeUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  ForEachChar(bytes, [&](char32_t c) { AppendUtf8(out, c); });
-  return out;
+  if (IsAscii(bytes)) return std::string(bytes);
+  // A byte becomes at most the three bytes of U+FFFD.
+  return BuildUtf8(bytes.size() * 3, [&](char* out) {
+    ForEachChar(bytes, [&](char32_t c) { out = PutUtf8(out, c); });
+    return out;
+  });
 }
 
 std::size_t CharacterCount(std::string_view text) {

@@ -7,6 +7,9 @@
 // Texts of the tag layer are UTF-8. These convert them to and from the encodings tags hold, and
 // count and cut them by character (code point), since field limits count characters, not bytes.
 
+// Every byte is below 0x80: the text reads the same in every encoding here, and most do.
+bool IsAscii(std::string_view bytes);
+
 // Windows-1252 bytes as UTF-8. The table is complete and lossless: the five bytes the code page
 // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the control characters of the same
 // number. ID3v1 blocks and ISO-8859-1 frames are read through it, since files this program

@@ -21,7 +21,8 @@ import unittest
 
 SKIPPED = 77
 try:
-    from mutagen.id3 import APIC, COMM, ID3, TALB, TCON, TDRC, TIT2, TPE1, TPE2, TRCK, TYER
+    from mutagen.id3 import (APIC, COMM, ID3, POPM, PRIV, TALB, TCON, TDRC, TIT2, TPE1, TPE2,
+                             TPOS, TRCK, TXXX, TYER, UFID, USLT)
 except ImportError:
     print("mutagen is missing (python3-mutagen): interoperability tests skipped")
     sys.exit(SKIPPED)
@@ -89,13 +90,15 @@ def mutagen_v2(path):
 
 
 def id3v2_tool_frames(path):
-    """Frame id -> text of the ID3v2 frames that `id3v2 -l` lists."""
+    """Frame id -> text of the ID3v2 frames that `id3v2 -l` lists. The tool leaves out the line
+    end after some frames, so frames are found by their "ID (description): " heads."""
     run = subprocess.run(["id3v2", "-l", path], capture_output=True, check=True)
+    listing = run.stdout.decode("utf-8", "replace")
+    heads = list(re.finditer(r"(?m)([A-Z0-9]{4}) \((?:[^()\n]|\([^()\n]*\))*\): ", listing))
     frames = {}
-    for line in run.stdout.decode("utf-8", "replace").splitlines():
-        match = re.match(r"^([A-Z0-9]{4}) \(.*?\): (.*)$", line)
-        if match:
-            frames[match.group(1)] = match.group(2)
+    for head, following in zip(heads, heads[1:] + [None]):
+        end = following.start() if following else len(listing)
+        frames[head.group(1)] = listing[head.end():end].split("\n")[0]
     return frames
 
 
@@ -138,7 +141,7 @@ class TunemarkWritesOthersRead(InteropCase):
         tags.add(TYER(encoding=0, text="1999"))
         tags.add(TCON(encoding=0, text="(17)Rock"))
         tags.add(COMM(encoding=0, lang="eng", desc="", text="First take"))
-        tags.add(TPE2(encoding=0, text="Band"))  # a frame Tunemark does not keep
+        tags.add(TPE2(encoding=0, text="Band"))  # a frame Tunemark does not show
         # The trailing ID3v1 block belongs to the audio: an ID3v2 save copies it unchanged.
         write_bytes(path, mpeg_audio(300, seed=1) + v1_block(title=b"Old v1 title", genre=17))
         tags.save(path, v2_version=3, v1=1, padding=lambda _: 512)
@@ -152,17 +155,18 @@ class TunemarkWritesOthersRead(InteropCase):
         self.assertNoTemporaryLeft()
         result = mutagen_v2(path)
         self.assertValidV23(result)
+        # Track, genre and the frame Tunemark does not show stay as they were.
         self.assertEqual(texts(result), {
             "TIT2": "Caf\xe9 \xabNoir\xbb, \xbd past two", "TPE1": "The Quiet Ferns",
-            "TALB": "Marée basse", "TRCK": "5", "TYER": "1999", "TCON": "Rock",
-            "COMM": "First take"})
+            "TALB": "Marée basse", "TRCK": "5/12", "TYER": "1999", "TCON": "(17)Rock",
+            "COMM": "First take", "TPE2": "Band"})
         self.assertEqual(result.getall("COMM")[0].lang, "eng")
         self.assertEqual(result.getall("COMM")[0].desc, "")
 
         tool = id3v2_tool_frames(path)
         self.assertEqual(tool["TIT2"], "Caf\xe9 \xabNoir\xbb, \xbd past two")
         self.assertEqual(tool["TALB"], "Marée basse")
-        self.assertEqual(tool["TRCK"], "5")
+        self.assertEqual(tool["TRCK"], "5/12")
         self.assertEqual(tool["COMM"], "()[eng]: First take")
 
     def test_v1_block_converted_to_v23(self):
@@ -194,8 +198,9 @@ class TunemarkWritesOthersRead(InteropCase):
             ("appended to a file without tag", None,
              ["title=Caf\xe9 Olé", "artist=Ann Example", "album=Tests", "year=2001",
               "comment=short"],
+             # A new block has genre byte 255, no genre.
              {"TIT2": "Caf\xe9 Olé", "TPE1": "Ann Example", "TALB": "Tests", "TYER": "2001",
-              "COMM": "short", "TCON": "Blues"}),  # a new block has genre byte 0
+              "COMM": "short"}),
             ("over an existing block, genre and track kept",
              v1_block(title=b"Hello World", artist=b"Someone", album=b"An Album", year=b"1975",
                       comment=b"Stays", track=7, genre=17),
@@ -263,11 +268,11 @@ class MutagenWritesTunemarkReads(InteropCase):
                 got = tunemark_read(path)
 
                 def latin1(text):
-                    return text.strip(CONTROL_AND_SPACE).encode("utf-8")
+                    return text.strip(CONTROL_AND_SPACE)[:255].encode("utf-8")
                 self.assertEqual(got["version2"], b"1")
                 self.assertEqual(got["version"], b"3")
-                # A frame body is read up to 250 bytes: the encoding byte and 249 characters.
-                self.assertEqual(got["title"], latin1(title)[:249])
+                # The whole frame is read; the tag object serves 255 characters.
+                self.assertEqual(got["title"], latin1(title))
                 self.assertEqual(got["artist"], latin1(artist))
                 self.assertEqual(got["album"], latin1(album))
                 self.assertEqual(got["year"], latin1(year))
@@ -275,39 +280,163 @@ class MutagenWritesTunemarkReads(InteropCase):
                 self.assertEqual(got["track"], want_track)
                 self.assertEqual(got["genre"], want_genre)
 
-    def test_v24_tag_with_pictures_is_replaced_by_v23_on_save(self):
-        path = self.path("v24.mp3")
-        audio = mpeg_audio(250, seed=6)
-        write_bytes(path, audio)
-        tags = ID3()
-        tags.add(TIT2(encoding=3, text="Unicode \u263a title"))
-        tags.add(TPE1(encoding=3, text="Artist"))
-        tags.add(TDRC(encoding=3, text="2004"))
-        rng = random.Random(7)
-        for kind, size in ((3, 40 * 1024), (4, 25 * 1024)):
-            tags.add(APIC(encoding=0, mime="image/jpeg", type=kind, desc=f"p{kind}",
-                          data=b"\xff\xd8\xff\xe0" + rng.randbytes(size)))
-        tags.save(path, v2_version=4, padding=lambda _: 2048)
+# Texts of the styles common tools tag with: title, artist, album, comment, lyrics, mood, album
+# artist, and a new title typed in the same script.
+LATIN_TEXTS = ("Caf\xe9 \xe0 la cr\xe8me", "M\xfcller & S\xf8n", "Stra\xdfe", "Sch\xf6n",
+               "La la l\xe0\nLine two", "ruhig", "Verschiedene", "Neuer Titel \xe9t\xe9")
+CYRILLIC_TEXTS = ("Группа крови", "Кино", "Звезда по имени Солнце", "Комментарий",
+                  "Тёплое место,\nно улицы ждут", "спокойно", "Разные", "Новое название")
+CHINESE_TEXTS = ("月亮代表我的心", "邓丽君", "淡淡幽情", "评论", "你问我爱你有多深", "安静",
+                 "群星", "新的标题")
+GREEK_TEXTS = ("Τα παιδιά του Πειραιά", "Μελίνα Μερκούρη", "Ποτέ την Κυριακή", "Σχόλιο",
+               "Απ' το παραθύρι μου", "ήρεμο", "Διάφοροι", "Νέος τίτλος")
 
+# name, major version, text encoding, texts
+STYLES = [
+    ("2.4 UTF-8", 4, 3, LATIN_TEXTS),
+    ("2.3 UTF-16", 3, 1, LATIN_TEXTS),
+    ("2.3 Latin-1", 3, 0, LATIN_TEXTS),
+    ("Cyrillic, 2.3 UTF-16", 3, 1, CYRILLIC_TEXTS),
+    ("Chinese, 2.4 UTF-8", 4, 3, CHINESE_TEXTS),
+    ("Greek, 2.4 UTF-16", 4, 1, GREEK_TEXTS),
+]
+
+COVER = b"\xff\xd8\xff\xe0\x00\x10JFIF\x00" + random.Random(11).randbytes(30 * 1024)
+
+
+def common_frames(version, enc, texts):
+    """The sixteen frames a file tagged by common tools carries."""
+    title, artist, album, comment, lyrics, mood, album_artist, _ = texts
+    return [
+        TIT2(encoding=enc, text=title), TPE1(encoding=enc, text=artist),
+        TALB(encoding=enc, text=album),
+        (TDRC if version == 4 else TYER)(encoding=enc, text="1999"),
+        TRCK(encoding=enc, text="3/12"), TCON(encoding=enc, text="(17)Rock"),
+        COMM(encoding=enc, lang="eng", desc="", text=comment),
+        COMM(encoding=enc, lang="eng", desc="iTunNORM", text=" 00000A1B 00000B2C 0000C3D4"),
+        APIC(encoding=enc, mime="image/jpeg", type=3, desc="Cover", data=COVER),
+        USLT(encoding=enc, lang="eng", desc="", text=lyrics),
+        TXXX(encoding=enc, desc="MOOD", text=mood),
+        POPM(email="rater@example.org", rating=196, count=3),
+        TPOS(encoding=enc, text="1/2"), TPE2(encoding=enc, text=album_artist),
+        UFID(owner="http://musicbrainz.org", data=b"0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0"),
+        PRIV(owner="WM/MediaClassPrimaryID", data=b"\xbc}`\xd1#\xe3\xe2K\x86\xa1H\xa4*(D\x1e"),
+    ]
+
+
+def v22_tag(texts):
+    """A version 2.2 tag with the same frames, made by hand: mutagen writes no 2.2."""
+    title, artist, album, comment, lyrics, mood, album_artist, _ = texts
+
+    def frame(fid, body):
+        return fid + len(body).to_bytes(3, "big") + body
+
+    def utf16(text, terminated=False):
+        return b"\x01" + text.encode("utf-16") + (b"\0\0" if terminated else b"")
+
+    def described(lang, desc, text):
+        return (b"\x01" + lang + desc.encode("utf-16") + b"\0\0" + text.encode("utf-16"))
+    frames = b"".join([
+        frame(b"TT2", utf16(title)), frame(b"TP1", utf16(artist)), frame(b"TAL", utf16(album)),
+        frame(b"TYE", b"\x001999"), frame(b"TRK", b"\x003/12"), frame(b"TCO", b"\x00(17)Rock"),
+        frame(b"COM", described(b"eng", "", comment)),
+        frame(b"COM", described(b"eng", "iTunNORM", " 00000A1B 00000B2C 0000C3D4")),
+        frame(b"PIC", b"\x00JPG\x03Cover\x00" + COVER),
+        frame(b"ULT", described(b"eng", "", lyrics)),
+        frame(b"TXX", b"\x01" + "MOOD".encode("utf-16") + b"\0\0" + mood.encode("utf-16")),
+        frame(b"POP", b"rater@example.org\x00\xc4\x00\x00\x00\x03"),
+        frame(b"TPA", b"\x001/2"), frame(b"TP2", utf16(album_artist)),
+        frame(b"UFI", b"http://musicbrainz.org\x000f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0"),
+    ])
+    size = len(frames) + 256  # padding
+    return (b"ID3\x02\x00\x00" + bytes((size >> s) & 0x7F for s in (21, 14, 7, 0)) + frames
+            + bytes(256))
+
+
+def frame_views(path, translate):
+    """HashKey -> repr of every frame mutagen reads; 2.2 frames compare in their 2.4 form."""
+    tags = ID3(path, translate=translate, load_v1=False)
+    return {key: repr(frame) for key, frame in tags.items()}, tags
+
+
+def fits(text, codec):
+    try:
+        text.encode(codec)
+        return True
+    except UnicodeEncodeError:
+        return False
+
+
+class SaveKeepsEveryOtherFrame(InteropCase):
+    """Files tagged by mutagen (and a 2.2 tag made by hand) in each style; one field is changed
+    through the path the Save button takes. mutagen reads every other frame unchanged and the
+    changed one with its new value; the audio is byte-identical."""
+
+    def check_style(self, name, version, path, texts, translate):
+        before_data = read_bytes(path)
+        audio = before_data[v2_tag_end(before_data):]
+        before, _ = frame_views(path, translate)
+        title, artist, album, comment = texts[:4]
+
+        # Tunemark reads the five texts of every encoding.
         held = tunemark_read(path)
-        self.assertEqual((held["version2"], held["hastitle"], held["version"]), (b"1", b"0", b"4"))
-        for field in ("title", "artist", "album", "year", "comment", "genre"):
-            self.assertEqual(held[field], b"", field)
-        self.assertEqual(held["track"], b"0")
+        self.assertEqual(
+            [held[k] for k in ("title", "artist", "album", "year", "comment", "track", "genre")],
+            [title.encode(), artist.encode(), album.encode(), b"1999", comment.encode(), b"3",
+             b"Rock"])
 
-        tunemark_set(path, "title=New title", "comment=Now 2.3")
+        new_title = texts[7]
+        for field, value in (("year", "2001"), ("title", new_title)):
+            with self.subTest(name, field=field):
+                write_bytes(path, before_data)
+                tunemark_set(path, f"{field}={value}")
 
-        data = read_bytes(path)
-        self.assertEqual(data[3], 3)
-        self.assertEqual(data[v2_tag_end(data):], audio)
-        self.assertNoTemporaryLeft()
-        result = mutagen_v2(path)
-        self.assertValidV23(result)
-        # Only the values set since the read: pictures and the old texts are gone.
-        self.assertEqual(texts(result), {"TIT2": "New title", "COMM": "Now 2.3"})
-        self.assertEqual(result.getall("APIC"), [])
-        self.assertEqual(id3v2_tool_frames(path),
-                         {"TIT2": "New title", "COMM": "()[eng]: Now 2.3"})
+                data = read_bytes(path)
+                self.assertEqual(data[v2_tag_end(data):], audio)
+                self.assertNoTemporaryLeft()
+                stored = ID3(path, translate=False, load_v1=False)
+                written = 3 if version == 2 else version
+                self.assertEqual(stored.version, (2, written, 0))
+                self.assertEqual(stored.unknown_frames, [])
+                year_id = "TDRC" if version == 4 or translate else "TYER"
+                changed = {"year": year_id, "title": "TIT2"}[field]
+                after, tags = frame_views(path, translate)
+                self.assertEqual({k: v for k, v in after.items() if k != changed},
+                                 {k: v for k, v in before.items() if k != changed})
+                self.assertEqual(str(tags[changed].text[0]), value)
+                # Written so that readers see what was typed.
+                raw = stored["TDRC" if field == "year" and written == 4 else
+                             "TYER" if field == "year" else "TIT2"]
+                if written == 3:
+                    self.assertEqual(raw.encoding, 0 if fits(value, "cp1252") else 1)
+                else:
+                    self.assertEqual(raw.encoding, 0 if fits(value, "latin-1") else 3)
+                if written == 3:
+                    tool = id3v2_tool_frames(path)
+                    self.assertEqual(tool["TIT2"], new_title if field == "title" else title)
+                    self.assertEqual(tool["TYER"], value if field == "year" else "1999")
+                    self.assertIn("APIC", tool)
+
+    def test_styles_written_by_mutagen(self):
+        for name, version, enc, texts in STYLES:
+            path = self.path("style.mp3")
+            write_bytes(path, mpeg_audio(120, seed=8))
+            tags = ID3()
+            for frame in common_frames(version, enc, texts):
+                tags.add(frame)
+            tags.save(path, v2_version=version, padding=lambda _: 1024)
+            self.check_style(name, version, path, texts, translate=False)
+
+    def test_v22_tag_made_by_hand_becomes_v23(self):
+        for texts in (LATIN_TEXTS, CYRILLIC_TEXTS):
+            path = self.path("v22.mp3")
+            write_bytes(path, v22_tag(texts) + mpeg_audio(80, seed=9))
+            self.assertEqual(ID3(path).version, (2, 2, 0))
+            # Both tags compare in mutagen's 2.4 form: 2.2 frames have no other.
+            self.check_style("2.2 " + texts[0], 2, path, texts, translate=True)
+            picture = ID3(path, translate=False).getall("APIC")[0]
+            self.assertEqual((picture.mime, picture.desc, picture.data),
+                             ("image/jpeg", "Cover", COVER))
 
 
 def main():

@@ -77,6 +77,11 @@ TEST(ID3v1Block, WritingSetsTheMarkerAndStoresTrailingSpaces) {
   EXPECT_EQ(Bytes(block, 0, 3), "TAG");
   EXPECT_EQ(Bytes(block, 33, 7), std::string("Band  \0", 7));
   EXPECT_EQ(ReadBlockField(block, ArtistOffset, TextWidth), "Band");
+  // A new block has no genre (255): players show genre 0 as "Blues".
+  EXPECT_EQ(block[127], 255);
+  block[127] = 17;
+  WriteBlockField(block, TitleOffset, TextWidth, "Title");
+  EXPECT_EQ(block[127], 17) << "a block that exists keeps its genre";
 }
 
 TEST(ID3v1Block, LongTextsFillTheFieldWithoutTerminator) {

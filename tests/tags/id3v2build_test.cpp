@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tagbytes.h"
 #include "tags/bytesource.h"
 #include "tags/id3v2.h"
 #include "tags/id3v2parse.h"
@@ -13,11 +14,14 @@ namespace {
 
 using namespace std::string_literals;
 
-TID3v2 TagOf(const std::string& title, const std::string& comment = "") {
+// The tag a save puts in front of a file that has none.
+std::string NewTag(const std::string& title, const std::string& comment = "") {
   TID3v2 tag;
   tag.SetTitle(title);
   tag.SetComment(comment);
-  return tag;
+  const std::string audio = Audio(20);
+  TMemorySource file(audio);
+  return tag.SavedTag(file)->Bytes;
 }
 
 TID3v2 ReadBack(const std::string& bytes) {
@@ -28,86 +32,75 @@ TID3v2 ReadBack(const std::string& bytes) {
 }
 
 TEST(ID3v2Build, AllValuesEmptyGiveTheBareHeader) {
-  EXPECT_EQ(BuildTag(TID3v2()), std::string("ID3\x03\x00\x00\x00\x00\x00\x00", 10));
-  const TID3v2 back = ReadBack(*BuildTag(TID3v2()));
+  EXPECT_EQ(NewTag(""), "ID3\x03\x00\x00\x00\x00\x00\x00"s);
+  const TID3v2 back = ReadBack(NewTag(""));
   EXPECT_TRUE(back.Exists());
   EXPECT_EQ(back.Size(), 10);
   EXPECT_EQ(back.Title(), "");
 }
 
 TEST(ID3v2Build, TitleAloneIsTwentyFourBytes) {
-  EXPECT_EQ(BuildTag(TagOf("Abc")), std::string("ID3\x03\x00\x00"
-                                                "\x00\x00\x00\x0E"  // 14 bytes of frames
-                                                "TIT2"
-                                                "\x00\x00\x00\x04"  // text + encoding byte
-                                                "\x00\x00"          // flags
-                                                "\x00"              // ISO-8859-1
-                                                "Abc",
-                                                24));
+  EXPECT_EQ(NewTag("Abc"),
+            "ID3\x03\x00\x00"
+            "\x00\x00\x00\x0E"  // 14 bytes of frames
+            "TIT2"
+            "\x00\x00\x00\x04"  // text + encoding byte
+            "\x00\x00"          // flags
+            "\x00"              // ISO-8859-1
+            "Abc"s);
 }
 
 TEST(ID3v2Build, CommentFrameCarriesLanguageAndEmptyDescription) {
-  const std::string tag = *BuildTag(TagOf("", "Hi"));
-  EXPECT_EQ(tag.substr(10), std::string("COMM"
-                                        "\x00\x00\x00\x07"  // 6 bytes of text + encoding
-                                        "\x00\x00"
-                                        "\x00"
-                                        "eng\x00"  // language, empty description
-                                        "Hi",
-                                        17));
-  EXPECT_EQ(tag.substr(6, 4), std::string("\x00\x00\x00\x11", 4));
+  const std::string tag = NewTag("", "Hi");
+  EXPECT_EQ(tag.substr(10),
+            "COMM"
+            "\x00\x00\x00\x07"  // 6 bytes of text + encoding
+            "\x00\x00"
+            "\x00"
+            "eng\x00"  // language, empty description
+            "Hi"s);
+  EXPECT_EQ(tag.substr(6, 4), "\x00\x00\x00\x11"s);
 }
 
-TEST(ID3v2Build, FramesGoInFixedOrderWithTrackAndGenreAsRead) {
-  // Track and Genre have no setters: they come from a read tag.
-  const std::string source(
-      "ID3\x03\x00\x00\x00\x00\x00\x30"
-      "TCON\x00\x00\x00\x08\x00\x00\x00(13)Pop"
-      "TRCK\x00\x00\x00\x04\x00\x00\x00"
-      "300"
-      "TYER\x00\x00\x00\x06\x00\x00\x00"
-      "20015",
-      10 + 18 + 14 + 16);
-  TID3v2 tag = ReadBack(source);
-  ASSERT_EQ(tag.Track(), 300);
-  tag.SetArtist("Band");
-  const std::string built = *BuildTag(tag);
-  EXPECT_EQ(built.substr(10), std::string("TPE1\x00\x00\x00\x05\x00\x00\x00"
-                                          "Band"
-                                          "TRCK\x00\x00\x00\x04\x00\x00\x00"
-                                          "300"
-                                          "TYER\x00\x00\x00\x06\x00\x00\x00"
-                                          "20015"
-                                          "TCON\x00\x00\x00\x04\x00\x00\x00"
-                                          "Pop",
-                                          15 + 14 + 16 + 14));
+TEST(ID3v2Build, FrameSizesArePlainInVersionThreeAndSyncSafeInFour) {
+  const std::vector<TID3v2Frame> frames = {{"TXXX", 0x4001, std::string(200, 'x')},
+                                           {"TIT2", 0, "\0A"s}};
+  const std::string tail = "TIT2\0\0\0\x02\0\0\0A"s;
+  EXPECT_EQ(*BuildTag(3, frames),
+            "ID3\x03\0\0\0\0\x01\x5E"s  // 222 bytes of frames
+            "TXXX\0\0\0\xC8\x40\x01"s +
+                std::string(200, 'x') + tail);
+  EXPECT_EQ(*BuildTag(4, frames),
+            "ID3\x04\0\0\0\0\x01\x5E"s
+            "TXXX\0\0\x01\x48\x40\x01"s +
+                std::string(200, 'x') + tail);
 }
 
-TEST(ID3v2Build, ValuesSurviveARoundTripWithinTheBodyCap) {
-  TID3v2 tag = TagOf("  Abc  ", "Note\x01");
+TEST(ID3v2Build, HeaderLengthIsFourSevenBitGroups) {
+  // Frames of exactly 2^14 bytes, then 2^14 + 211.
+  std::vector<TID3v2Frame> frames = {{"TXXX", 0, std::string(0x4000 - 10, 't')}};
+  EXPECT_EQ(BuildTag(3, frames)->substr(6, 4), "\x00\x01\x00\x00"s);
+  frames.push_back({"TXXX", 0, std::string(201, 'c')});
+  EXPECT_EQ(BuildTag(3, frames)->substr(6, 4), "\x00\x01\x01\x53"s);
+}
+
+TEST(ID3v2Build, ValuesSurviveARoundTrip) {
+  TID3v2 tag;
+  tag.SetTitle("  Abc  ");
+  tag.SetComment("Note\x01");
   tag.SetArtist(std::string(255, 'a'));
-  tag.SetAlbum("\u00e9t\u00e9");
+  tag.SetAlbum("\u00e9t\u00e9 \u65e5\u672c");
   tag.SetYear("1999 \0"s);
-  const TID3v2 back = ReadBack(*BuildTag(tag));
+  const std::string audio = Audio(20);
+  TMemorySource file(audio);
+  const TID3v2 back = ReadBack(tag.SavedTag(file)->Bytes);
   EXPECT_EQ(tag.Title(), "  Abc") << "the setter trims at the end only";
   EXPECT_EQ(back.Title(), "Abc") << "the read trims both ends";
-  EXPECT_EQ(back.Artist(), std::string(249, 'a'));
-  EXPECT_EQ(back.Album(), "\u00e9t\u00e9");
+  EXPECT_EQ(back.Artist(), std::string(255, 'a'));
+  EXPECT_EQ(back.Album(), "\u00e9t\u00e9 \u65e5\u672c");
   EXPECT_EQ(back.Year(), "1999");
   EXPECT_EQ(back.Comment(), "Note");
   EXPECT_EQ(back.Track(), 0);
-}
-
-TEST(ID3v2Build, BuildHeaderSplitsTheLengthIntoSevenBitGroups) {
-  TTagInfo info;
-  info.Frames[0] = std::string(0x4000 - 11, 't');  // frames of exactly 2^14 bytes
-  BuildHeader(info);
-  EXPECT_EQ(std::string(info.Header.begin(), info.Header.end()),
-            std::string("ID3\x03\x00\x00\x00\x01\x00\x00", 10));
-  info.Frames[6] = std::string(200, 'c');  // 2^14 + 211
-  BuildHeader(info);
-  EXPECT_EQ(std::string(info.Header.begin() + 6, info.Header.end()),
-            std::string("\x00\x01\x01\x53", 4));
 }
 
 }  // namespace

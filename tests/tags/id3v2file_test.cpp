@@ -7,7 +7,9 @@
 #include <string>
 
 #include "tagbytes.h"
+#include "tags/bytesource.h"
 #include "tags/id3v2.h"
+#include "tags/posixfile.h"
 #include "tests/common/tempdir.h"
 
 namespace {
@@ -54,27 +56,69 @@ TEST_F(ID3v2File, ReadSkipsLargeBodiesWherePicturesSit) {
   EXPECT_EQ(tag.Artist(), "After");
 }
 
-TEST_F(ID3v2File, WriteReplacesTheOldTagByItsDeclaredLength) {
+TEST_F(ID3v2File, FileSourceGivesTheBytesOfEveryRange) {
+  const std::string bytes = Audio(20000);
+  const TPosixFile file(Song(bytes), TFileAccess::Read);
+  TFileSource source(file);
+  // Ranges inside a window, across windows, back to an earlier window, larger than a window,
+  // and reaching past the end.
+  const std::pair<std::int64_t, std::size_t> ranges[] = {
+      {0, 10},     {4090, 20}, {10, 100}, {15000, 10}, {12, 10},     {100, 9000},
+      {19990, 50}, {20000, 1}, {-1, 5},   {0, 0},      {4096, 4096}, {8000, 12000},
+  };
+  for (const auto& [offset, n] : ranges) {
+    SCOPED_TRACE(offset);
+    std::string got(n, '?');
+    got.resize(source.ReadAt(offset, reinterpret_cast<std::uint8_t*>(got.data()), n));
+    const std::string expected =
+        offset < 0 || offset >= std::int64_t(bytes.size()) ? "" : bytes.substr(offset, n);
+    EXPECT_EQ(got, expected);
+  }
+}
+
+TEST_F(ID3v2File, WriteReplacesTheOldTagByItsExtent) {
   const std::string audio = Audio(5000) + Block("v1", "", "", "", "", 9);
+  const std::string picture = Frame("APIC", "p");
   struct TCase {
     const char* Name;
     std::string Old;   // what stands before the audio
-    std::string Kept;  // what of it stays behind the new tag
+    std::string New;   // the tag written
+    std::string Kept;  // what of the old stays behind the new tag
   } cases[] = {
-      {"no tag", "", ""},
-      {"version 2.3 with padding", Tag(Frame("TIT2", "\0Old"s) + Frame("APIC", "p"), 500), ""},
-      {"version 2.4 with footer", TagHeader(4, 20) + std::string(20, 'x') + "3DI\x04" + "footer",
-       "3DI\x04"
-       "footer"},
-      {"length beyond the file", TagHeader(3, 0x0FFFFFFF) + "TIT2",
+      {"no tag", "", Tag(Frame("TIT2", "\0New"s)), ""},
+      {"version 2.3 with padding", Tag(Frame("TIT2", "\0Old"s) + picture, 500),
+       Tag(Frame("TIT2", "\0New"s) + picture), ""},
+      {"version 2.4 with footer",
+       TagOf(4, picture, 0x10) + "3DI" +
+           TagHeader(4, std::uint32_t(picture.size()), 0x10).substr(3),
+       TagOf(4, Frame24("TIT2", "\0New"s) + picture), ""},
+      {"length beyond the file", TagHeader(3, 0x0FFFFFFF) + "TIT2", Tag(Frame("TIT2", "\0New"s)),
        TagHeader(3, 0x0FFFFFFF) + "TIT2"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     Song(c.Old + audio);
     ASSERT_TRUE(TitleTag("New").WriteToFile(FPath));
-    EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0New"s)) + c.Kept + audio);
+    EXPECT_EQ(ReadFileBytes(FPath), c.New + c.Kept + audio);
   }
+}
+
+TEST_F(ID3v2File, SaveStartsFromTheTagInTheFileAtThatMoment) {
+  TID3v2 tag;
+  ASSERT_TRUE(tag.ReadFromFile(Song(Tag(Frame("TIT2", "\0Old"s)) + Audio(100))));
+  tag.SetAlbum("Album");
+  // Another program adds a frame after the read.
+  Song(Tag(Frame("TIT2", "\0Old"s) + Frame("TPE1", "\0Other"s)) + Audio(100));
+  ASSERT_TRUE(tag.WriteToFile(FPath));
+  EXPECT_EQ(ReadFileBytes(FPath),
+            Tag(Frame("TIT2", "\0Old"s) + Frame("TPE1", "\0Other"s) + Frame("TALB", "\0Album"s)) +
+                Audio(100));
+  // What was saved counts as unset: a second save changes no more than the file holds.
+  Song(Tag(Frame("TALB", "\0Changed elsewhere"s)) + Audio(100));
+  tag.SetTitle("T");
+  ASSERT_TRUE(tag.WriteToFile(FPath));
+  EXPECT_EQ(ReadFileBytes(FPath),
+            Tag(Frame("TIT2", "\0T"s) + Frame("TALB", "\0Changed elsewhere"s)) + Audio(100));
 }
 
 TEST_F(ID3v2File, FileOfOnlyATagBecomesExactlyTheNewTag) {

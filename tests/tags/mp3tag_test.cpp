@@ -72,7 +72,14 @@ TEST_F(MP3Tag, ReadTagChoosesTheFormat) {
        "A"},
       {"ID3v2 only", v2 + Audio(1000), true, true, true, "V2 title", ""},
       {"both: ID3v2 wins", v2 + Audio(1000) + v1, true, true, true, "V2 title", ""},
-      {"ID3v2.4", TagHeader(4, 20) + Frame("TIT2", "\0Four Four"s), true, true, false, "", ""},
+      {"ID3v2.4",
+       TagOf(4, Frame24("TIT2",
+                        "\x03\xC3\x9C"
+                        "ber"s)),
+       true, true, true, "\u00dcber", ""},
+      {"ID3v2.2", TagOf(2, Frame22("TP1", "\x01\xFF\xFE\x91\x03"s)), true, true, false, "",
+       "\u0391"},
+      {"ID3v2.5", TagOf(5, Frame("TIT2", "\0Five"s)), true, true, false, "", ""},
       {"ID3v2 longer than the file", TagHeader(3, 9999) + Audio(100) + v1, true, true, false, "",
        ""},
   };
@@ -179,10 +186,10 @@ TEST_F(MP3Tag, FirstFieldOfAFileWithoutTagMakesABlockThatIsAppendedOnce) {
   EXPECT_TRUE(tag.Modified());
   tag.WriteTag();
   EXPECT_FALSE(tag.Modified());
-  EXPECT_EQ(ReadFileBytes(FPath), audio + Block("Fresh", "", "", "", "", 0));
+  EXPECT_EQ(ReadFileBytes(FPath), audio + Block("Fresh", "", "", "", "", 255)) << "no genre";
   tag.SetArtist("Band");
   tag.WriteTag();
-  EXPECT_EQ(ReadFileBytes(FPath), audio + Block("Fresh", "Band", "", "", "", 0));
+  EXPECT_EQ(ReadFileBytes(FPath), audio + Block("Fresh", "Band", "", "", "", 255));
 }
 
 TEST_F(MP3Tag, BlockStoreKeepsGenreAndStaleBytes) {

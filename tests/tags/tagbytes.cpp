@@ -10,25 +10,47 @@ std::string Padded(std::string_view text, std::size_t width) {
   return field;
 }
 
+std::string FrameWith(std::string_view id, std::string_view body, std::uint16_t flags,
+                      bool syncSafe) {
+  const auto size = std::uint32_t(body.size());
+  std::string out(id);
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    out += char(syncSafe ? (size >> (shift / 8 * 7)) & 0x7F : (size >> shift) & 0xFF);
+  }
+  out += char(flags >> 8);
+  out += char(flags & 0xFF);
+  out += body;
+  return out;
+}
+
 }  // namespace
 
-std::string TagHeader(std::uint8_t version, std::uint32_t length) {
-  return std::string("ID3") + char(version) + std::string(2, '\0') + char((length >> 21) & 0x7F) +
+std::string TagHeader(std::uint8_t version, std::uint32_t length, std::uint8_t flags) {
+  return std::string("ID3") + char(version) + '\0' + char(flags) + char((length >> 21) & 0x7F) +
          char((length >> 14) & 0x7F) + char((length >> 7) & 0x7F) + char(length & 0x7F);
 }
 
-std::string Frame(std::string_view id, std::string_view body) {
+std::string Frame(std::string_view id, std::string_view body, std::uint16_t flags) {
+  return FrameWith(id, body, flags, false);
+}
+
+std::string Frame24(std::string_view id, std::string_view body, std::uint16_t flags) {
+  return FrameWith(id, body, flags, true);
+}
+
+std::string Frame22(std::string_view id, std::string_view body) {
   const auto size = std::uint32_t(body.size());
-  std::string out(id);
-  for (int shift = 24; shift >= 0; shift -= 8) out += char((size >> shift) & 0xFF);
-  out.append(2, '\0');
-  out += body;
-  return out;
+  return std::string(id) + char((size >> 16) & 0xFF) + char((size >> 8) & 0xFF) +
+         char(size & 0xFF) + std::string(body);
 }
 
 std::string Tag(std::string_view frames, std::size_t padding) {
   return TagHeader(3, std::uint32_t(frames.size() + padding)) + std::string(frames) +
          std::string(padding, '\0');
+}
+
+std::string TagOf(std::uint8_t version, std::string_view frames, std::uint8_t flags) {
+  return TagHeader(version, std::uint32_t(frames.size()), flags) + std::string(frames);
 }
 
 std::string Block(std::string_view title, std::string_view artist, std::string_view album,

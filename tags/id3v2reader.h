@@ -1,0 +1,84 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tags/bytesource.h"
+#include "tags/id3v2frame.h"
+
+// Where a frame lies: its id and flags, and the offset and length of its body in the tag's
+// frame area. A body that would reach past the end of the tag is cut there.
+struct TFrameSpan {
+  std::array<char, 4> IdBytes{};  // zero-filled behind a three-character id
+  std::uint8_t IdLength = 0;
+  std::uint16_t Flags = 0;
+  std::int64_t Offset = 0;
+  std::int64_t Size = 0;
+
+  std::string_view Id() const { return {IdBytes.data(), IdLength}; }
+};
+
+// Reads the ID3v2 tag at the start of a byte source, version 2.2, 2.3 or 2.4: the header, the
+// extended header, the 2.4 footer and unsynchronisation are dealt with here, so that callers
+// see frames only. Listing the frames reads their headers alone; a body is read when asked for,
+// except that a 2.2 or 2.3 tag unsynchronised as a whole is read whole at once.
+class TID3v2Reader {
+ public:
+  // Reads the ten header bytes.
+  explicit TID3v2Reader(TByteSource& source);
+  TID3v2Reader(const TID3v2Reader&) = delete;
+  TID3v2Reader& operator=(const TID3v2Reader&) = delete;
+
+  // The source holds at least ten bytes.
+  bool HasHeader() const { return FHasHeader; }
+  // The source begins with "ID3".
+  bool Exists() const;
+  std::uint8_t Version() const { return FHeader[3]; }
+  // The bytes the tag takes from the start of the source: the header, the length its four
+  // length bytes give (taken whole, no bits masked off) and a 2.4 footer. 0 without a tag or
+  // when that reaches beyond the end of the source.
+  std::int64_t Extent() const { return FExtent; }
+  // The frames can be listed: a tag of version 2.2 (without its compression flag), 2.3 or 2.4
+  // that lies within the source.
+  bool Readable() const;
+
+  // The frames in the order they are stored, up to the padding, the end of the tag or a frame
+  // header cut short by that end. Empty when the tag is not readable.
+  std::vector<TFrameSpan> Frames();
+  // The body of a listed frame as stored, with a 2.4 tag's unsynchronisation undone for a frame
+  // that does not carry its own unsynchronisation flag.
+  std::string Body(const TFrameSpan& span);
+  // Every frame with its body.
+  std::vector<TID3v2Frame> WholeFrames();
+
+ private:
+  struct TWalk {
+    std::vector<TFrameSpan> Spans;
+    std::int64_t End = 0;        // where the walk stopped
+    bool Overran = false;        // the last frame's size reached past the end of the tag
+    bool EndsInPadding = false;  // stopped at zero bytes: a header's worth, or all that is left
+    bool Ambiguous = false;      // a size read differently as plain and as sync-safe integer
+    std::size_t ValidIds = 0;    // frames whose id is four capital letters or digits
+  };
+
+  void OpenArea();
+  TWalk Walk(bool syncSafeSizes);
+  // The walk ended at the end of the tag or where padding begins.
+  bool EndsCleanly(const TWalk& walk) const;
+  std::string ReadArea(std::int64_t offset, std::int64_t size);
+
+  TByteSource& FSource;
+  std::array<std::uint8_t, 10> FHeader{};
+  bool FHasHeader = false;
+  std::int64_t FExtent = 0;
+  bool FAreaOpen = false;
+  TByteSource* FArea = nullptr;  // the source, or the unsynchronised tag decoded
+  std::string FDecoded;
+  std::optional<TMemorySource> FDecodedSource;
+  std::int64_t FBegin = 0;  // the frames' part of the area, extended header skipped
+  std::int64_t FEnd = 0;
+};
