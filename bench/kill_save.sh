@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
-# Kills saves at random moments: repeated ID3v2 saves of a 24 MiB file (each one a rewrite of the
-# whole file), each killed with SIGKILL after a random delay within the save's own duration.
-# After every kill the file must hold exactly the old or the new bytes, and nothing else may lie
-# in its folder (no temporary file left behind).
+# Kills saves at random moments. A process saves a 24 MiB file again and again (each save a
+# rewrite of the whole file, each with the other of two titles) and is killed with SIGKILL after
+# a random delay; after every kill the file must hold exactly the bytes of one of the two titles,
+# and nothing else may lie in its folder (no temporary file left behind).
 #
-#   [MIB=24] bench/kill_save.sh [build folder, default build] [runs, default 300]
+#   [MIB=24] bench/kill_save.sh [build folder, default build] [kills, default 300]
 #
-# Prints how many kills left the old file and how many the new one; exits 1 on the first run
-# that leaves anything else.
+# Prints how many saves the killed processes completed and the kills' outcome; exits 1 on the
+# first kill that leaves anything else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-runs=${2:-300}
+kills=${2:-300}
 mib=${MIB:-24}
 tagtool=$build/tests/interop/tagtool
-[ -x "$tagtool" ] || cmake --build "$build" --target tagtool >/dev/null
+cmake --build "$build" --target tagtool >/dev/null
 
 work=$(mktemp -d /tmp/tunemark-kill-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -23,51 +23,44 @@ mkdir -p "$folder"
 song=$folder/song.mp3
 
 # The two states the file alternates between: title "Alpha" and title "Bravo".
-head -c $((mib * 1024 * 1024)) /dev/urandom >"$work/audio"
-cp "$work/audio" "$song"
+head -c $((mib * 1024 * 1024)) /dev/urandom >"$song"
 "$tagtool" set "$song" title=Alpha artist=Someone
-cp "$song" "$work/alpha"
+alpha=$(sha256sum <"$song" | cut -d' ' -f1)
 "$tagtool" set "$song" title=Bravo
-cp "$song" "$work/bravo"
-alpha=$(sha256sum <"$work/alpha" | cut -d' ' -f1)
-bravo=$(sha256sum <"$work/bravo" | cut -d' ' -f1)
+bravo=$(sha256sum <"$song" | cut -d' ' -f1)
 
 # Waits without starting a process, so the delay is not drowned in a fork.
 exec {never}<> <(:)
 pause() { read -r -t "$1" -u "$never" _ || true; }
 
-# A save's duration, process start included, to spread the kills over it.
+# How long a run of saves takes, to spread the kills over a few saves.
 start=$(date +%s%N)
-"$tagtool" set "$song" title=Alpha &
-wait $!
-micros=$(( ($(date +%s%N) - start) / 1000 ))
-echo "one save of $mib MiB: $((micros / 1000)) ms; $runs kills spread over 0 to $((micros * 12 / 10000)) ms"
+for _ in 1 2 3 4; do "$tagtool" set "$song" title=Alpha; "$tagtool" set "$song" title=Bravo; done
+micros=$(( ($(date +%s%N) - start) / 8000 ))
+echo "one save of $mib MiB: $((micros / 1000)).$(( micros % 1000 / 100 )) ms; kills after 0 to $((micros * 5 / 1000)) ms"
 
-old=0 new=0
-for run in $(seq "$runs"); do
-  current=$(sha256sum <"$song" | cut -d' ' -f1)
-  if [ "$current" = "$alpha" ]; then next=Bravo; want=$bravo; else next=Alpha; want=$alpha; fi
-  "$tagtool" set "$song" "title=$next" 2>/dev/null &
+alphas=0 bravos=0
+for kill in $(seq "$kills"); do
+  "$tagtool" toggle "$song" Alpha Bravo 2>/dev/null &
   pid=$!
-  delay=$(( RANDOM * 32768 + RANDOM ))
-  delay=$(( delay % (micros * 12 / 10 + 1) ))
+  delay=$(( (RANDOM * 32768 + RANDOM) % (micros * 5 + 1) ))
   pause "$(printf '%d.%06d' $((delay / 1000000)) $((delay % 1000000)))"
   kill -9 "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
 
   after=$(sha256sum <"$song" | cut -d' ' -f1)
-  if [ "$after" = "$current" ]; then
-    old=$((old + 1))
-  elif [ "$after" = "$want" ]; then
-    new=$((new + 1))
+  if [ "$after" = "$alpha" ]; then
+    alphas=$((alphas + 1))
+  elif [ "$after" = "$bravo" ]; then
+    bravos=$((bravos + 1))
   else
-    echo "run $run: the file holds neither the old nor the new bytes"
+    echo "kill $kill: the file holds neither title's bytes"
     exit 1
   fi
   left=$(find "$folder" -mindepth 1 ! -name song.mp3 | head -n 5)
   if [ -n "$left" ]; then
-    echo "run $run: left behind: $left"
+    echo "kill $kill: left behind: $left"
     exit 1
   fi
 done
-echo "$runs kills: $old left the old file, $new the new one; no temporary file left behind"
+echo "$kills kills: $alphas left title Alpha, $bravos title Bravo; every file whole, nothing left behind"

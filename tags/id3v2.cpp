@@ -57,12 +57,18 @@ std::optional<TNewTag> TID3v2::SavedTag(TByteSource& file) const {
 
 bool TID3v2::WriteToFile(const std::string& path) {
   try {
-    if (!RewriteFile(path, [this](TByteSource& file) { return SavedTag(file); })) return false;
-    FSet = {};
+    Save(path, nullptr);
     return true;
   } catch (const std::exception&) {
     return false;
   }
+}
+
+TFileIdentity TID3v2::Save(const std::string& path, const TSaveExpectation* expect) {
+  const TFileIdentity written =
+      RewriteFile(path, expect, [this](TByteSource& file) { return SavedTag(file); });
+  FSet = {};
+  return written;
 }
 
 void TID3v2::Set(TField field, std::string& value, const std::string& text) {

@@ -39,10 +39,15 @@ class TID3v2 {
   // bytes cannot be read; Exists tells whether a tag was found. Never throws.
   bool ReadFromFile(const std::string& path);
 
-  // Writes the fields set since the read into the file's tag by rewriting the whole file
-  // through "<name>~". False on any failure, the file then keeping its content; on success the
+  // Writes the fields set since the read into the file's tag by rewriting the whole file (see
+  // RewriteFile). False on any failure, the file then keeping its content; on success the
   // fields count as unset again. Never throws.
   bool WriteToFile(const std::string& path);
+
+  // The same save, which with `expect` writes only the file that was read, still carrying the
+  // kind of tag it carried. Throws TFileChangedError when it is not, TFileOpenError with the
+  // reason on any other failure; returns the identity of the file now under the name.
+  TFileIdentity Save(const std::string& path, const TSaveExpectation* expect);
 
   // The tag a save puts in front of the file whose bytes the source holds, and where the rest
   // of the file begins. No value when the source holds fewer than ten bytes or the frames do

@@ -1,5 +1,6 @@
 #include "tags/mp3tag.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "tags/id3v2parse.h"
 #include "tags/posixfile.h"
 #include "tags/reporter.h"
+#include "tags/savetarget.h"
 #include "tags/textcodec.h"
 #include "tags/texttrim.h"
 
@@ -59,16 +61,50 @@ void SetVersion2Field(TID3v2& tag, std::uint8_t offset, const std::string& text)
 
 constexpr std::int64_t BlockSize = std::tuple_size_v<TID3v1Block>;
 
+// The fields of the block by bit, in the order of their offsets; the last bit stands for any
+// other range, which makes a store write the whole block.
+constexpr std::uint8_t FieldOffsets[] = {TitleOffset, ArtistOffset, AlbumOffset, YearOffset,
+                                         CommentOffset};
+constexpr std::uint8_t OtherBytes = 0x80;
+
+std::uint8_t FieldBit(std::uint8_t offset) {
+  for (std::size_t i = 0; i < std::size(FieldOffsets); ++i)
+    if (FieldOffsets[i] == offset) return std::uint8_t(1u << i);
+  return OtherBytes;
+}
+
+// Copies the fields whose bits are set from one block into another.
+void CopyFields(const TID3v1Block& from, TID3v1Block& to, std::uint8_t bits) {
+  if (bits & OtherBytes) {
+    to = from;
+    return;
+  }
+  for (std::size_t i = 0; i < std::size(FieldOffsets); ++i) {
+    if (!(bits & (1u << i))) continue;
+    const std::size_t offset = FieldOffsets[i];
+    const std::size_t width = offset == YearOffset ? YearWidth : TextWidth;
+    std::copy_n(from.begin() + offset, width, to.begin() + offset);
+  }
+}
+
 }  // namespace
 
 void TMP3Tag::ReadTag(const std::string& path) {
   // One open serves the header, the frame walk and the block; only the block denies sharing.
+  // The first open refuses a symbolic link; a path that is one is opened again, following it,
+  // and a save will follow it too.
   std::optional<TPosixFile> file;
+  bool wasLink = false;
   try {
-    file.emplace(path, TFileAccess::Read);
+    file.emplace(AT_FDCWD, path, path, TFileAccess::Read, false);
   } catch (const TFileOpenError&) {
-    Version2Tag.reset();
-    throw;
+    try {
+      file.emplace(path, TFileAccess::Read);
+      wasLink = true;
+    } catch (const TFileOpenError&) {
+      Version2Tag.reset();
+      throw;
+    }
   }
   if (!Version2Tag) Version2Tag = std::make_unique<TID3v2>();
   TFileSource source(*file);
@@ -81,6 +117,9 @@ void TMP3Tag::ReadTag(const std::string& path) {
   }
   FFullPath = path;
   FReadOnly = (file->Status().st_mode & S_IWUSR) == 0;
+  Saved.Identity = {file->Status().st_dev, file->Status().st_ino, wasLink};
+  Saved.Kind = Version2Tag ? TTagKind::Version2 : EndsInBlock ? TTagKind::Version1 : TTagKind::None;
+  BlockFieldsSet = 0;
   FModified = false;
   FHasTitle = TitleShown();
 }
@@ -99,18 +138,25 @@ void TMP3Tag::LoadBlock(TPosixFile& file, TByteSource& source) {
 }
 
 void TMP3Tag::StoreBlock() {
-  TPosixFile file(FFullPath, TFileAccess::ReadWrite);
+  TSaveTarget target(FFullPath, &Saved.Identity, TFileAccess::ReadWrite);
+  TPosixFile& file = target.File();
   file.DenySharing();
+  // A block is overwritten only where one still is, so audio is never overwritten; a file that
+  // gained or lost a block (or an ID3v2 tag) since it was read is not written at all.
+  target.ExpectKind(Saved.Kind);
   const std::int64_t size = file.SizeAtOpen();
-  // Overwrite only a block that is still there: a file changed since it was read gets its
-  // block appended, so audio is never overwritten.
-  bool overwrite = false;
-  if (EndsInBlock && size >= BlockSize) {
-    TID3v1Block last{};
-    overwrite = file.ReadAt(size - BlockSize, last.data(), last.size()) == BlockSize &&
-                HasBlockMarker(last);
+  const bool overwrite = Saved.Kind == TTagKind::Version1;
+  if (overwrite) {
+    // The fields set here go into the block the file holds now; the rest of it stays as another
+    // program may have left it.
+    TID3v1Block current{};
+    if (file.ReadAt(size - BlockSize, current.data(), current.size()) != BlockSize)
+      throw TFileOpenError(FFullPath, "Its last 128 bytes could not be read.");
+    CopyFields(Block, current, BlockFieldsSet);
+    Block = current;
+  } else {
+    WriteBlockMarker(Block);
   }
-  if (!overwrite) WriteBlockMarker(Block);
   const std::int64_t at = overwrite ? size - BlockSize : size;
   if (!file.WriteAt(at, Block.data(), Block.size())) {
     const int error = errno;
@@ -121,16 +167,26 @@ void TMP3Tag::StoreBlock() {
     throw TFileOpenError(FFullPath, ErrnoText(error));
   }
   EndsInBlock = true;
+  Saved.Kind = TTagKind::Version1;
+  BlockFieldsSet = 0;
+}
+
+void TMP3Tag::SaveVersion2() {
+  try {
+    Saved.Identity = Version2Tag->Save(FFullPath, &Saved);
+    Saved.Kind = TTagKind::Version2;
+    FModified = false;
+  } catch (const std::exception& error) {
+    const auto* fileError = dynamic_cast<const TFileOpenError*>(&error);
+    ReportTagMessage(("Could not save the file " + FFullPath).substr(0, MaxText) + "\r" +
+                     (fileError ? fileError->Reason() : std::string(error.what())));
+  }
 }
 
 void TMP3Tag::WriteTag() {
   if (!FModified) return;
   if (Version2Tag) {
-    if (Version2Tag->WriteToFile(FFullPath)) {
-      FModified = false;
-    } else {
-      ReportTagMessage(("Could not save the file " + FFullPath).substr(0, MaxText));
-    }
+    SaveVersion2();
     return;
   }
   StoreBlock();
@@ -174,6 +230,8 @@ void TMP3Tag::SetField(std::uint8_t offset, std::uint8_t width, const std::strin
     SetVersion2Field(*Version2Tag, offset, value);
   } else {
     WriteBlockField(Block, offset, width, Utf8ToWin1252(value));
+    BlockFieldsSet |=
+        width == (offset == YearOffset ? YearWidth : TextWidth) ? FieldBit(offset) : OtherBytes;
   }
   FHasTitle = TitleShown();
   FModified = true;

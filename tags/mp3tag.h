@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "id3v2.h"
+#include "tags/fileidentity.h"
+#include "tags/id3v2.h"
 
 class TByteSource;
 class TPosixFile;
@@ -22,9 +23,12 @@ class TMP3Tag {
   // cannot be opened for reading with sharing denied.
   void ReadTag(const std::string& path);
 
-  // Writes the tag back if Modified. An ID3v1 block whose file cannot be opened or written
-  // throws TFileOpenError (Modified stays true, no partial block stays behind); a failed ID3v2
-  // rewrite is reported through the tag reporter instead.
+  // Writes the tag back if Modified, into the file that was read only: a file replaced since
+  // (another file or a symbolic link under the name) or whose kind of tag changed (none,
+  // version 1, version 2) is not written. An ID3v1 block whose file cannot be opened or written
+  // throws TFileOpenError, TFileChangedError for a changed file (Modified stays true, no partial
+  // block stays behind); a failed ID3v2 rewrite is reported through the tag reporter instead,
+  // with its reason.
   void WriteTag();
 
   bool HasTag() const;
@@ -59,6 +63,7 @@ class TMP3Tag {
  private:
   void LoadBlock(TPosixFile& file, TByteSource& source);
   void StoreBlock();
+  void SaveVersion2();
   // HasTag and a non-empty title as GetTitle returns it.
   bool TitleShown();
   // The field setters: SetField only when the text differs from the current value.
@@ -69,6 +74,10 @@ class TMP3Tag {
   bool FReadOnly = false;
   bool FModified = false;
   bool EndsInBlock = false;  // the file ended in an ID3v1 block when read or last stored
+  // The block's fields set since the read, by bit (title, artist, album, year, comment; the
+  // last bit for any other range): a store writes these into the block the file holds then.
+  std::uint8_t BlockFieldsSet = 0;
+  TSaveExpectation Saved;  // the file as read or last written, and its kind of tag
   std::string FFullPath;
   std::unique_ptr<TID3v2> Version2Tag;
 };

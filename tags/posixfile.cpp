@@ -34,23 +34,33 @@ void IgnoreFileSizeSignal() {
 std::string ErrnoText(int error) { return std::strerror(error); }
 
 TPosixFile::TPosixFile(const std::string& path, TFileAccess access) : FPath(path) {
-  const int flags =
-      (access == TFileAccess::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-  FFd = ::open(path.c_str(), flags);
-  if (FFd < 0) throw TFileOpenError(path, ErrnoText(errno));
+  Open(AT_FDCWD, path, access, true);
+}
+
+TPosixFile::TPosixFile(int dirFd, const std::string& name, const std::string& path,
+                       TFileAccess access, bool followLink)
+    : FPath(path) {
+  Open(dirFd, name, access, followLink);
+}
+
+void TPosixFile::Open(int dirFd, const std::string& name, TFileAccess access, bool followLink) {
+  const int flags = (access == TFileAccess::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_CLOEXEC |
+                    O_NOCTTY | (followLink ? 0 : O_NOFOLLOW);
+  FFd = ::openat(dirFd, name.c_str(), flags);
+  if (FFd < 0) throw TFileOpenError(FPath, ErrnoText(errno));
   if (::fstat(FFd, &FStatus) != 0) {
     const int error = errno;
     Close();
-    throw TFileOpenError(path, ErrnoText(error));
+    throw TFileOpenError(FPath, ErrnoText(error));
   }
   if (!S_ISREG(FStatus.st_mode)) {
     Close();
-    throw TFileOpenError(path, "It is not a regular file.");
+    throw TFileOpenError(FPath, "It is not a regular file.");
   }
   if (access == TFileAccess::ReadWrite) {
     if ((FStatus.st_mode & S_IWUSR) == 0) {
       Close();
-      throw TFileOpenError(path, "The file is read-only.");
+      throw TFileOpenError(FPath, "The file is read-only.");
     }
     IgnoreFileSizeSignal();
   }
@@ -58,18 +68,29 @@ TPosixFile::TPosixFile(const std::string& path, TFileAccess access) : FPath(path
 
 TPosixFile::TPosixFile(int fd, std::string path) : FFd(fd), FPath(std::move(path)) {}
 
-TPosixFile TPosixFile::CreateNew(const std::string& path) {
-  const int fd =
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+TPosixFile TPosixFile::CreateNewIn(int dirFd, const std::string& name, const std::string& path) {
+  constexpr mode_t OwnerOnly = S_IRUSR | S_IWUSR;
+  bool named = false;
+  int fd = ::openat(dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, OwnerOnly);
+  // File systems without unnamed files say so in one of these ways.
+  if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
+    named = true;
+    fd = ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  OwnerOnly);
+  }
   if (fd < 0) throw TFileOpenError(path, ErrnoText(errno));
   TPosixFile file(fd, path);
+  file.FNamed = named;
   if (::fstat(fd, &file.FStatus) != 0) throw TFileOpenError(path, ErrnoText(errno));
   IgnoreFileSizeSignal();
   return file;
 }
 
 TPosixFile::TPosixFile(TPosixFile&& other) noexcept
-    : FFd(std::exchange(other.FFd, -1)), FPath(std::move(other.FPath)), FStatus(other.FStatus) {}
+    : FFd(std::exchange(other.FFd, -1)),
+      FPath(std::move(other.FPath)),
+      FStatus(other.FStatus),
+      FNamed(other.FNamed) {}
 
 TPosixFile::~TPosixFile() { Close(); }
 

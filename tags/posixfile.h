@@ -14,13 +14,20 @@ enum class TFileAccess { Read, ReadWrite };
 class TPosixFile {
  public:
   TPosixFile(const std::string& path, TFileAccess access);
+  // Opens `name` in the open folder `dirFd`; `path` names the file in messages. Without
+  // `followLink`, a symbolic link under the name is refused as well.
+  TPosixFile(int dirFd, const std::string& name, const std::string& path, TFileAccess access,
+             bool followLink);
   ~TPosixFile();
   TPosixFile(TPosixFile&& other) noexcept;
   TPosixFile& operator=(TPosixFile&&) = delete;
 
-  // Creates a new file that must not exist yet (no symbolic link is followed), readable and
-  // writable by the owner only until the caller sets its mode. Throws TFileOpenError.
-  static TPosixFile CreateNew(const std::string& path);
+  // Creates a new file in the open folder, readable and writable by the owner only until the
+  // caller sets its mode: unnamed where the file system allows it (it vanishes with the process
+  // unless linked in), else under `name`, which must not exist yet (no link is followed).
+  // `Named()` tells which. Throws TFileOpenError.
+  static TPosixFile CreateNewIn(int dirFd, const std::string& name, const std::string& path);
+  bool Named() const { return FNamed; }
 
   // Sharing denied: takes an exclusive lock without waiting. When another open holds the file,
   // this one is closed and TFileOpenError is thrown.
@@ -39,11 +46,13 @@ class TPosixFile {
 
  private:
   TPosixFile(int fd, std::string path);
+  void Open(int dirFd, const std::string& name, TFileAccess access, bool followLink);
   void Close();
 
   int FFd = -1;
   std::string FPath;
   struct stat FStatus {};
+  bool FNamed = true;
 };
 
 // The reason for errno, for error messages.

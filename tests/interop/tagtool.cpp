@@ -8,6 +8,9 @@
 //   tagtool set FILE [--convert] FIELD=VALUE...
 //       loads the tag, converts it to ID3v2 first with --convert, sets the fields (title, artist,
 //       album, year, comment) in the order given and saves.
+//   tagtool toggle FILE TITLE1 TITLE2
+//       saves the file again and again, each time with the other title, until it is killed or a
+//       save fails (for the kill test, bench/kill_save.sh).
 //
 // Exit status: 0 done, 1 the save failed, 2 bad arguments, 3 the file could not be opened.
 
@@ -90,12 +93,23 @@ int Set(const std::string& path, const std::vector<std::string>& args) {
   return tag.Modified() ? 1 : 0;  // a failed save leaves the tag modified
 }
 
+int Toggle(const std::string& path, const std::string& first, const std::string& second) {
+  for (;;) {
+    TMP3Tag tag;
+    tag.ReadTag(path);
+    tag.SetTitle(tag.GetTitle() == first ? second : first);
+    tag.WriteTag();
+    if (tag.Modified()) return 1;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
-                 "usage: tagtool read FILE | tagtool set FILE [--convert] FIELD=VALUE...\n");
+                 "usage: tagtool read FILE | tagtool set FILE [--convert] FIELD=VALUE... | "
+                 "tagtool toggle FILE TITLE1 TITLE2\n");
     return 2;
   }
   SetTagReporter([](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
@@ -104,6 +118,7 @@ int main(int argc, char** argv) {
   try {
     if (command == "read" && argc == 3) return Read(path);
     if (command == "set") return Set(path, std::vector<std::string>(argv + 3, argv + argc));
+    if (command == "toggle" && argc == 5) return Toggle(path, argv[3], argv[4]);
   } catch (const TFileOpenError& e) {
     std::fprintf(stderr, "tagtool: %s\n", e.what());
     return 3;

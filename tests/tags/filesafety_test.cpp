@@ -115,7 +115,8 @@ TEST_F(FileSafety, FileHeldByAnotherOpenCannotBeReadAsVersion1OrWritten) {
 
     EXPECT_THROW(tagV1.WriteTag(), TFileOpenError);
     tagV2.WriteTag();
-    EXPECT_EQ(Reports, std::vector<std::string>{"Could not save the file " + v2});
+    EXPECT_EQ(Reports, std::vector<std::string>{"Could not save the file " + v2 +
+                                                "\rIt is in use by another program."});
   }
   EXPECT_TRUE(tagV1.Modified());
   EXPECT_TRUE(tagV2.Modified());

@@ -158,11 +158,13 @@ TEST_F(ID3v2File, TemporaryNameAsSymbolicLinkDoesNotWriteThroughIt) {
 TEST_F(ID3v2File, TemporaryNameAsFolderFailsAndLeavesItAlone) {
   const std::string original = Tag(Frame("TIT2", "\0Old"s)) + Audio(300);
   Song(original);
-  ASSERT_TRUE(std::filesystem::create_directory(FPath + "~"));
-  WriteFileBytes(FPath + "~/inside", "data");
+  const std::string temp = Dir / TemporaryName("song.mp3");
+  ASSERT_EQ(temp, Dir / "song.mp~");
+  ASSERT_TRUE(std::filesystem::create_directory(temp));
+  WriteFileBytes(temp + "/inside", "data");
   EXPECT_FALSE(TitleTag("New").WriteToFile(FPath));
   EXPECT_EQ(ReadFileBytes(FPath), original);
-  EXPECT_EQ(ReadFileBytes(FPath + "~/inside"), "data");
+  EXPECT_EQ(ReadFileBytes(temp + "/inside"), "data");
 }
 
 TEST_F(ID3v2File, NewFileKeepsPermissionBitsWithOwnerWriteAdded) {
