@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include "grid/characterlimit.h"
+#include "tags/fileerror.h"
 #include "window/messagebox.h"
 #include "window/tagtable.h"
 
@@ -57,11 +58,15 @@ bool TTagTable::SaveAll() {
                       .arg(locale.toString(row), locale.toString(Store.RowCount)));
       try {
         tag.WriteTag();
-      } catch (const std::exception&) {
+      } catch (const std::exception& error) {
+        // The path is cut with the text; the reason (read-only, changed since it was read, ...)
+        // follows on a line of its own.
         const QString text =
             FailureText + QFile::decodeName(QByteArray::fromStdString(tag.FullPath()));
-        MessageDlg(LeftCharacters(text, MaxMessageLength).toString(), TMsgKind::Error,
-                   TButtons::Ok());
+        const auto* fileError = dynamic_cast<const TFileOpenError*>(&error);
+        MessageDlg(LeftCharacters(text, MaxMessageLength).toString() + QLatin1Char('\r') +
+                       QString::fromStdString(fileError ? fileError->Reason() : error.what()),
+                   TMsgKind::Error, TButtons::Ok());
       }
       // A failed version 2 rewrite was reported by the tag layer; it shows only as Modified.
       if (tag.Modified()) failed = true;

@@ -9,6 +9,7 @@
 
 #include "mp3files.h"
 #include "tablefixture.h"
+#include "tags/rewrite.h"
 #include "tests/common/scriptedboxes.h"
 
 namespace {
@@ -18,6 +19,7 @@ const QString ChangesSaved = "Changes saved";
 const QString FailurePrefix = "Could not save the tag of the file \r";
 const QString Prompt = "This will destroy your changes\rDo you want to save first";
 const QString TagLayerFailure = "Could not save the file ";
+const QString ReadOnlyReason = "\rThe file is read-only.";
 
 class Saving : public TTableFixture {
  protected:
@@ -99,7 +101,8 @@ TEST_F(Saving, ReadOnlyFileIsReportedOthersWrittenAndASecondSaveRetries) {
   ::chmod(A.c_str(), 0444);  // made read-only after the scan
   {
     TScriptedBoxes boxes;
-    boxes.Expect(FailurePrefix + QString::fromStdString(A), TAnswer::OK, TMsgKind::Error);
+    boxes.Expect(FailurePrefix + QString::fromStdString(A) + ReadOnlyReason, TAnswer::OK,
+                 TMsgKind::Error);
     EXPECT_FALSE(TagTable.SaveAll());  // and no "Changes saved"
   }
   EXPECT_EQ(ReadFileBytes(A), aBytes);
@@ -126,8 +129,8 @@ TEST_F(Saving, FailureMessageIsCutTo255Characters) {
   SetArtist(1, "Artist");
   ::chmod(path.c_str(), 0444);
   TScriptedBoxes boxes;
-  boxes.Expect((FailurePrefix + QString::fromStdString(path)).left(255), TAnswer::OK,
-               TMsgKind::Error);
+  boxes.Expect((FailurePrefix + QString::fromStdString(path)).left(255) + ReadOnlyReason,
+               TAnswer::OK, TMsgKind::Error);
   TagTable.SaveAll();
 }
 
@@ -135,7 +138,8 @@ TEST_F(Saving, Version2TemporaryFileCannotBeCreated) {
   ScanThree();
   SetArtist(RowC, "New C");
   const std::string cBytes = ReadFileBytes(C);
-  std::filesystem::create_directory(C + "~");  // where the rewrite wants its temporary file
+  const std::string temp = TemporaryName(C);  // where the rewrite names its new file
+  std::filesystem::create_directory(temp);
   {
     TScriptedBoxes boxes;
     boxes.ExpectPrefix(TagLayerFailure, TAnswer::OK, TMsgKind::Error);
@@ -144,7 +148,7 @@ TEST_F(Saving, Version2TemporaryFileCannotBeCreated) {
   EXPECT_EQ(ReadFileBytes(C), cBytes);
   EXPECT_TRUE(Store.Changed);
 
-  std::filesystem::remove(C + "~");
+  std::filesystem::remove(temp);
   {
     TScriptedBoxes boxes;
     boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
@@ -241,13 +245,43 @@ TEST_F(Saving, PromptFinishesTheEditInProgressFirst) {
   EXPECT_TRUE(Tag(RowB).Modified());
 }
 
+// Another user replaces a listed file by a link to a file of the person's own after the scan:
+// neither is written, the message names the file and says why, and the edit stays unsaved.
+TEST_F(Saving, FileReplacedByALinkSinceTheScanIsNotWritten) {
+  ScanThree();
+  SetArtist(RowA, "New A");
+  SetArtist(RowC, "New C");
+  TTempDir own;
+  const std::string secret = own / "secret";
+  WriteFileBytes(secret, "private");
+  for (const std::string& path : {A, C}) {
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(secret, path);
+  }
+  {
+    // Reported in the order of the rows, which is the folder's listing order.
+    const QString changed = "\rIt changed since it was read.";
+    const QString a = FailurePrefix + QString::fromStdString(A) + changed;
+    const QString c = TagLayerFailure + QString::fromStdString(C) + changed;
+    TScriptedBoxes boxes;
+    boxes.Expect(RowA < RowC ? a : c, TAnswer::OK, TMsgKind::Error);
+    boxes.Expect(RowA < RowC ? c : a, TAnswer::OK, TMsgKind::Error);
+    EXPECT_FALSE(TagTable.SaveAll());
+  }
+  EXPECT_EQ(ReadFileBytes(secret), "private");
+  EXPECT_TRUE(std::filesystem::is_symlink(A));
+  EXPECT_TRUE(std::filesystem::is_symlink(C));
+  EXPECT_TRUE(Store.Changed);
+}
+
 TEST_F(Saving, YesWithAFailureAbandonsTheAction) {
   ScanThree();
   SetArtist(RowA, "New A");
   ::chmod(A.c_str(), 0444);
   TScriptedBoxes boxes;
   boxes.Expect(Prompt, TAnswer::Yes, TMsgKind::Confirm);
-  boxes.Expect(FailurePrefix + QString::fromStdString(A), TAnswer::OK, TMsgKind::Error);
+  boxes.Expect(FailurePrefix + QString::fromStdString(A) + ReadOnlyReason, TAnswer::OK,
+               TMsgKind::Error);
   EXPECT_FALSE(TagTable.AskToSave());
   EXPECT_TRUE(Store.Changed);
   // Asked again, No lets the action go on without saving.
