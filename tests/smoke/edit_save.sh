@@ -40,12 +40,7 @@ wait_for 60 "row 2 to turn teal" pixel_is $artist_x $row2_y $teal
 # keys.
 xdotool type --delay 30 "New Title"
 xdotool key Return ctrl+s
-wait_for 60 "the Information box" visible_window Information >/dev/null
-box=$(visible_window Information)
-wait_for 30 "the Information box to take the keys" has_focus "$box"
-screenshot edit_save_box
-xdotool key o
-wait_for 30 "the Information box to close" no_visible_window Information
+answer_information_box edit_save_box
 press_close
 expect_exit_zero
 

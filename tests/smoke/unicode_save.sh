@@ -73,12 +73,7 @@ for row in $(seq "$rows"); do
   xdotool key Return Down Left
 done
 xdotool key ctrl+s
-wait_for 60 "the Information box" visible_window Information >/dev/null
-box=$(visible_window Information)
-wait_for 30 "the Information box to take the keys" has_focus "$box"
-screenshot unicode_save_box
-xdotool key o
-wait_for 30 "the Information box to close" no_visible_window Information
+answer_information_box unicode_save_box
 press_close
 expect_exit_zero
 

@@ -113,6 +113,18 @@ expect_exit_zero() {
   fi
 }
 
+# Waits for the Information box ("Changes saved"), keeps a screenshot of it under the given name
+# and answers it with its letter key, as a person would.
+answer_information_box() {
+  wait_for 60 "the Information box" visible_window Information >/dev/null
+  local box
+  box=$(visible_window Information)
+  wait_for 30 "the Information box to take the keys" has_focus "$box"
+  screenshot "$1"
+  xdotool key o
+  wait_for 30 "the Information box to close" no_visible_window Information
+}
+
 # The Close button sits 43 px from the right edge and 17 px above the bottom.
 press_close() { click_from_bottom_right 43 17; }
 press_save() { click_from_bottom_right 122 17; }
