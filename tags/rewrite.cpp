@@ -124,10 +124,10 @@ TFileIdentity RewriteFile(const std::string& path, const TSaveExpectation* expec
 
   const int folderFd = target.FolderFd();
   RemoveLeftovers(folderFd);
-  // A regular file under the temporary name, beside the song being saved, is a leftover of a
-  // crashed save of this very song.
+  // Whatever lies under the temporary name beside the song being saved (a leftover of a crashed
+  // save of this very song, a link) goes; a folder stays, and the save then fails.
   const std::string tempName = TemporaryName(target.Name());
-  if (IsRegularEntry(folderFd, tempName)) ::unlinkat(folderFd, tempName.c_str(), 0);
+  ::unlinkat(folderFd, tempName.c_str(), 0);
   TPosixFile copy = TPosixFile::CreateNewIn(folderFd, tempName, path);
   std::optional<TTempNameGuard> named;
   if (copy.Named()) named.emplace(folderFd, tempName);

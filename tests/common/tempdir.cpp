@@ -35,6 +35,12 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::set<std::string> FolderEntries(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
 std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 // A temporary folder removed with everything in it (write bits restored first) when it goes.
@@ -21,3 +22,5 @@ class TTempDir {
 // Small file helpers for tests.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
+// The names in a folder, to check that nothing was left beside a file.
+std::set<std::string> FolderEntries(const std::string& folder);

@@ -1,4 +1,4 @@
-// TID3v2 on files: reading, and the rewrite through "<name>~".
+// TID3v2 on files: reading, and the rewrite through a new file beside the old one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -135,24 +135,23 @@ TEST_F(ID3v2File, WriteFailsAndWritesNothingOnAShortOrMissingFile) {
   Song("ID3\x03"s);
   EXPECT_FALSE(TitleTag("x").WriteToFile(FPath));
   EXPECT_EQ(ReadFileBytes(FPath), "ID3\x03");
-  EXPECT_FALSE(std::filesystem::exists(FPath + "~"));
+  EXPECT_EQ(FolderEntries(Dir.Path()), std::set<std::string>{"song.mp3"});
 }
 
-TEST_F(ID3v2File, OldTemporaryFileIsReplacedAndGone) {
-  Song(Audio(100));
-  WriteFileBytes(FPath + "~", "left over");
-  ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
-  EXPECT_FALSE(std::filesystem::exists(FPath + "~"));
-}
-
+// A link under the temporary name, or under the name earlier versions used, is never written
+// through: the one is removed like a leftover, the other left alone.
 TEST_F(ID3v2File, TemporaryNameAsSymbolicLinkDoesNotWriteThroughIt) {
   const std::string victim = Dir / "victim.txt";
   WriteFileBytes(victim, "keep me");
-  ASSERT_EQ(::symlink(victim.c_str(), (FPath + "~").c_str()), 0);
-  Song(Audio(100));
-  ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
-  EXPECT_EQ(ReadFileBytes(victim), "keep me");
-  EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0t"s)) + Audio(100));
+  for (const std::string& link : {TemporaryName(FPath), FPath + "~"}) {
+    SCOPED_TRACE(link);
+    ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
+    Song(Audio(100));
+    ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
+    EXPECT_EQ(ReadFileBytes(victim), "keep me");
+    EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0t"s)) + Audio(100));
+    std::filesystem::remove(link);
+  }
 }
 
 TEST_F(ID3v2File, TemporaryNameAsFolderFailsAndLeavesItAlone) {
@@ -187,7 +186,7 @@ TEST_F(ID3v2File, SymbolicLinkRewritesTheFileItNames) {
   ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
   EXPECT_TRUE(std::filesystem::is_symlink(FPath));
   EXPECT_EQ(ReadFileBytes(real), Tag(Frame("TIT2", "\0t"s)) + Audio(64));
-  EXPECT_FALSE(std::filesystem::exists(real + "~"));
+  EXPECT_EQ(FolderEntries(Dir.Path()), (std::set<std::string>{"real.mp3", "song.mp3"}));
 }
 
 TEST_F(ID3v2File, FailedWriteKeepsTheObjectsValues) {

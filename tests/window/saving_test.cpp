@@ -177,7 +177,7 @@ TEST_F(Saving, Version2SaveThatRunsOutOfRoomKeepsTheOriginal) {
 
   EXPECT_FALSE(saved);
   EXPECT_EQ(ReadFileBytes(C), cBytes);
-  EXPECT_FALSE(std::filesystem::exists(C + "~"));
+  EXPECT_EQ(FolderEntries(Dir.Path()), (std::set<std::string>{"a.mp3", "b.mp3", "c.mp3"}));
   EXPECT_TRUE(Store.Changed);
 }
 
