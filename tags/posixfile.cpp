@@ -34,19 +34,19 @@ void IgnoreFileSizeSignal() {
 std::string ErrnoText(int error) { return std::strerror(error); }
 
 TPosixFile::TPosixFile(const std::string& path, TFileAccess access) : FPath(path) {
-  Open(AT_FDCWD, path, access, true);
+  Open(AT_FDCWD, path.c_str(), access, true);
 }
 
-TPosixFile::TPosixFile(int dirFd, const std::string& name, const std::string& path,
-                       TFileAccess access, bool followLink)
+TPosixFile::TPosixFile(int dirFd, const char* name, const std::string& path, TFileAccess access,
+                       bool followLink)
     : FPath(path) {
   Open(dirFd, name, access, followLink);
 }
 
-void TPosixFile::Open(int dirFd, const std::string& name, TFileAccess access, bool followLink) {
+void TPosixFile::Open(int dirFd, const char* name, TFileAccess access, bool followLink) {
   const int flags = (access == TFileAccess::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_CLOEXEC |
                     O_NOCTTY | (followLink ? 0 : O_NOFOLLOW);
-  FFd = ::openat(dirFd, name.c_str(), flags);
+  FFd = ::openat(dirFd, name, flags);
   if (FFd < 0) throw TFileOpenError(FPath, ErrnoText(errno));
   if (::fstat(FFd, &FStatus) != 0) {
     const int error = errno;

@@ -16,7 +16,7 @@ class TPosixFile {
   TPosixFile(const std::string& path, TFileAccess access);
   // Opens `name` in the open folder `dirFd`; `path` names the file in messages. Without
   // `followLink`, a symbolic link under the name is refused as well.
-  TPosixFile(int dirFd, const std::string& name, const std::string& path, TFileAccess access,
+  TPosixFile(int dirFd, const char* name, const std::string& path, TFileAccess access,
              bool followLink);
   ~TPosixFile();
   TPosixFile(TPosixFile&& other) noexcept;
@@ -46,7 +46,7 @@ class TPosixFile {
 
  private:
   TPosixFile(int fd, std::string path);
-  void Open(int dirFd, const std::string& name, TFileAccess access, bool followLink);
+  void Open(int dirFd, const char* name, TFileAccess access, bool followLink);
   void Close();
 
   int FFd = -1;

@@ -219,6 +219,8 @@ std::size_t CharacterCount(std::string_view text) {
 }
 
 std::string_view CutToCharacters(std::string_view text, std::size_t count) {
+  // Every character takes at least one byte; most texts are far shorter than their limit.
+  if (text.size() <= count) return text;
   std::size_t pos = 0;
   for (std::size_t n = 0; n < count && pos < text.size(); ++n) NextChar(text, pos);
   return text.substr(0, pos);
