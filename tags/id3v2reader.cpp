@@ -145,6 +145,13 @@ std::string TID3v2Reader::Body(const TFrameSpan& span) {
   return body;
 }
 
+std::optional<std::string_view> TID3v2Reader::BodyView(const TFrameSpan& span) {
+  OpenArea();
+  if (Version() == 4 && (FHeader[5] & Unsynchronised) && !(span.Flags & FrameUnsynchronised24))
+    return std::nullopt;
+  return FArea->View(span.Offset, std::size_t(std::max<std::int64_t>(span.Size, 0)));
+}
+
 std::vector<TID3v2Frame> TID3v2Reader::WholeFrames() {
   std::vector<TID3v2Frame> frames;
   for (const TFrameSpan& span : Frames())

@@ -52,6 +52,9 @@ class TID3v2Reader {
   // The body of a listed frame as stored, with a 2.4 tag's unsynchronisation undone for a frame
   // that does not carry its own unsynchronisation flag.
   std::string Body(const TFrameSpan& span);
+  // The same without a copy, where the source has the body at hand and the tag's
+  // unsynchronisation leaves it as stored; valid until the next read. No value otherwise.
+  std::optional<std::string_view> BodyView(const TFrameSpan& span);
   // Every frame with its body.
   std::vector<TID3v2Frame> WholeFrames();
 

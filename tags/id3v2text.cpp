@@ -83,17 +83,28 @@ std::string DecodeText(std::uint8_t encoding, std::string_view bytes, TUtf16Orde
   return text;
 }
 
-std::string ReadFrameText(std::string content) {
-  if (content.empty()) return "";
-  const auto encoding = std::uint8_t(content[0]);
-  // ASCII in a single-byte encoding is its own UTF-8: the common case needs no copy.
-  if ((encoding == Latin1 || encoding == Utf8) && IsAscii(content)) {
-    content.erase(0, 1);
-    TrimInPlace(content);
-    std::replace(content.begin(), content.end(), '\0', '/');
-    return content;
+std::string ReadFrameText(std::string_view content) {
+  std::string text;
+  AssignFrameText(text, content);
+  return text;
+}
+
+void AssignFrameText(std::string& text, std::string_view content) {
+  if (content.empty()) {
+    text.clear();
+    return;
   }
-  return DecodeText(encoding, std::string_view(content).substr(1));
+  const auto encoding = std::uint8_t(content[0]);
+  // ASCII in a single-byte encoding is its own UTF-8: the common case needs no conversion.
+  content.remove_prefix(1);
+  if ((encoding == Latin1 || encoding == Utf8) && IsAscii(content)) {
+    while (!content.empty() && IsBlank(content.back())) content.remove_suffix(1);
+    while (!content.empty() && IsBlank(content.front())) content.remove_prefix(1);
+    text.assign(content);
+    std::replace(text.begin(), text.end(), '\0', '/');
+    return;
+  }
+  text = DecodeText(encoding, content);
 }
 
 std::optional<TCommentParts> SplitComment(std::string_view content) {

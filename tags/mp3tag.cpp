@@ -49,6 +49,10 @@ std::size_t Version2Index(std::uint8_t offset) {
 
 constexpr TField Version2Fields[] = {TField::Title, TField::Artist, TField::Album, TField::Year,
                                      TField::Comment};
+constexpr std::uint8_t Version2Read =
+    (1u << std::size_t(TField::Title)) | (1u << std::size_t(TField::Artist)) |
+    (1u << std::size_t(TField::Album)) | (1u << std::size_t(TField::Year)) |
+    (1u << std::size_t(TField::Comment));
 
 // The value as a getter gives it: at most 255 characters, without the spaces at the end of what
 // is left.
@@ -89,10 +93,12 @@ void TMP3Tag::ReadTag(int dirFd, const char* name, const std::string& path) {
     wasLink = true;
   }
   TFileSource source(*file);
-  TID3v2 version2;
-  ParseID3v2(source, version2);
+  // Kept from read to read, so that the texts of most tags cost no allocation until they are
+  // packed.
+  thread_local TID3v2Texts version2;
+  ReadID3v2Texts(source, version2, Version2Read);
   std::unique_ptr<TID3v1Block> block;
-  if (!version2.Exists()) {
+  if (!version2.Exists) {
     file->DenySharing();
     const std::int64_t size = file->SizeAtOpen();
     TID3v1Block read{};
@@ -103,10 +109,13 @@ void TMP3Tag::ReadTag(int dirFd, const char* name, const std::string& path) {
     }
   }
 
-  FVersion2 = version2.Exists();
+  FVersion2 = version2.Exists;
   if (FVersion2) {
-    FStrings.Assign({path, version2.Title(), version2.Artist(), version2.Album(), version2.Year(),
-                     version2.Comment()});
+    const auto text = [&](TField field) -> std::string_view {
+      return version2.Texts[std::size_t(field)];
+    };
+    FStrings.Assign({path, text(TField::Title), text(TField::Artist), text(TField::Album),
+                     text(TField::Year), text(TField::Comment)});
   } else {
     FStrings.Assign({path});
   }
