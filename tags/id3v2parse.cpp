@@ -92,7 +92,8 @@ bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& read, std::uint8_t fields)
   for (std::size_t field = 0; field < FieldCount; ++field) {
     if (fields & (1u << field)) ids[field] = IdKey(FieldFrameId(TField(field), version));
   }
-  const std::vector<TFrameSpan> spans = reader.Frames();
+  std::vector<TFrameSpan>& spans = read.Spans;
+  reader.Frames(spans);
   // Only the frame each field is read from has its body read.
   std::array<const TFrameSpan*, FieldCount> last{};
   for (const TFrameSpan& span : spans) {
@@ -116,8 +117,8 @@ bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& read, std::uint8_t fields)
       const std::optional<std::string_view> content = Content(reader, span, version, storage);
       const std::optional<TCommentParts> parts = content ? SplitComment(*content) : std::nullopt;
       if (parts && parts->EmptyDescription) {
-        read.Texts[std::size_t(TField::Comment)] =
-            DecodeText(parts->Encoding, parts->Text, parts->Order);
+        AssignDecodedText(read.Texts[std::size_t(TField::Comment)], parts->Encoding, parts->Text,
+                          parts->Order);
         break;
       }
     }

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tags/id3v2fields.h"
+#include "tags/id3v2reader.h"
 
 class TByteSource;
 class TID3v2;
@@ -26,6 +28,7 @@ struct TID3v2Texts {
   std::uint8_t Version = 0;
   std::int64_t Size = 0;
   std::array<std::string, FieldCount> Texts;  // by field
+  std::vector<TFrameSpan> Spans;              // room for the frame walk
 };
 
 // The fields of a read, a bit per field (1 << field).

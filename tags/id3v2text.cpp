@@ -60,6 +60,20 @@ std::string DecodeString(std::uint8_t encoding, std::string_view text, TUtf16Ord
 
 }  // namespace
 
+void AssignDecodedText(std::string& text, std::uint8_t encoding, std::string_view bytes,
+                       TUtf16Order order) {
+  // ASCII in a single-byte encoding is its own UTF-8 and holds no byte-order mark: trimming and
+  // joining its strings is all there is to do.
+  if ((encoding == Latin1 || encoding == Utf8) && IsAscii(bytes)) {
+    while (!bytes.empty() && IsBlank(bytes.back())) bytes.remove_suffix(1);
+    while (!bytes.empty() && IsBlank(bytes.front())) bytes.remove_prefix(1);
+    text.assign(bytes);
+    std::replace(text.begin(), text.end(), '\0', '/');
+    return;
+  }
+  text = DecodeText(encoding, bytes, order);
+}
+
 std::string DecodeText(std::uint8_t encoding, std::string_view bytes, TUtf16Order order) {
   if (encoding == Utf16BigEndian) order = TUtf16Order::BigEndian;
   const bool wide = IsWide(encoding);
@@ -94,17 +108,7 @@ void AssignFrameText(std::string& text, std::string_view content) {
     text.clear();
     return;
   }
-  const auto encoding = std::uint8_t(content[0]);
-  // ASCII in a single-byte encoding is its own UTF-8: the common case needs no conversion.
-  content.remove_prefix(1);
-  if ((encoding == Latin1 || encoding == Utf8) && IsAscii(content)) {
-    while (!content.empty() && IsBlank(content.back())) content.remove_suffix(1);
-    while (!content.empty() && IsBlank(content.front())) content.remove_prefix(1);
-    text.assign(content);
-    std::replace(text.begin(), text.end(), '\0', '/');
-    return;
-  }
-  text = DecodeText(encoding, content);
+  AssignDecodedText(text, std::uint8_t(content[0]), content.substr(1));
 }
 
 std::optional<TCommentParts> SplitComment(std::string_view content) {

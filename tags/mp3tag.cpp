@@ -99,12 +99,12 @@ void TMP3Tag::ReadTag(int dirFd, const char* name, const std::string& path) {
   ReadID3v2Texts(source, version2, Version2Read);
   std::unique_ptr<TID3v1Block> block;
   if (!version2.Exists) {
-    file->DenySharing();
+    file->DenySharing(path);
     const std::int64_t size = file->SizeAtOpen();
     TID3v1Block read{};
     if (size >= BlockSize) {
       if (source.ReadAt(size - BlockSize, read.data(), read.size()) != read.size())
-        throw TFileOpenError(file->Path(), "Its last 128 bytes could not be read.");
+        throw TFileOpenError(path, "Its last 128 bytes could not be read.");
       if (HasBlockMarker(read)) block = std::make_unique<TID3v1Block>(read);
     }
   }
@@ -138,7 +138,7 @@ void TMP3Tag::StoreBlock() {
   const std::string path = FullPath();
   TSaveTarget target(path, &Saved.Identity, TFileAccess::ReadWrite);
   TPosixFile& file = target.File();
-  file.DenySharing();
+  file.DenySharing(path);
   // A block is overwritten only where one still is, so audio is never overwritten; a file that
   // gained or lost a block (or an ID3v2 tag) since it was read is not written at all.
   target.ExpectKind(Saved.Kind);
