@@ -16,6 +16,8 @@ MPEG-1 Layer III frames as its audio and one of these tag layouts:
   none      no tag at all
 
 Run with /usr/bin/python3 (Debian's mutagen). The same --seed and --count give the same files.
+A corpus of a million files fits a common machine with small audio (--frames 1,3: about 14 GB
+on disk, most of it pictures); the generator checks the free space and inodes before it starts.
 """
 
 import argparse
@@ -200,6 +202,31 @@ def folders(corpus, count):
                 placed += tracks
 
 
+def expected_bytes(count, frames_range):
+    """About what a corpus takes on disk: audio, the pictures of about one file in seven, and a
+    block of the file system per file and per folder."""
+    audio = (frames_range[0] + frames_range[1]) / 2 * 417
+    return int(count * (audio + 60 * 1024 / 7 + 4096) + count / 13 * 4096)
+
+
+def check_room(out, count, frames_range):
+    """Stops before a corpus that would fill the disk or run out of inodes half-way."""
+    parent = out
+    while not os.path.isdir(parent):
+        parent = os.path.dirname(parent) or "."
+    room = os.statvfs(parent)
+    need = expected_bytes(count, frames_range)
+    free = room.f_bavail * room.f_frsize
+    # A tenth of the disk stays free for the rest of the machine.
+    keep = room.f_blocks * room.f_frsize // 10
+    if need > free - keep:
+        sys.exit(f"make_corpus: {count} files need about {need / 1e9:.1f} GB; {parent} has "
+                 f"{free / 1e9:.1f} GB free (try smaller audio: --frames 1,3)")
+    if room.f_files and count * 1.1 > room.f_favail:
+        sys.exit(f"make_corpus: {count} files need as many inodes; {parent} has "
+                 f"{room.f_favail} free")
+
+
 def make(out, count, seed, frames_range):
     rng = random.Random(seed)
     corpus = Corpus(rng, frames_range)
@@ -245,6 +272,7 @@ def main():
         parser.error("--count must be positive and --frames lo,hi with 1 <= lo <= hi")
     if os.path.isdir(args.out) and os.listdir(args.out):
         parser.error(f"{args.out} is not empty")
+    check_room(args.out, args.count, (lo, hi))
     make(args.out, args.count, args.seed, (lo, hi))
 
 

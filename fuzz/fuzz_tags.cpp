@@ -55,21 +55,6 @@ const std::string* FieldOf(const TID3v2& tag, TField field) {
   }
 }
 
-void SetField(TID3v2& tag, TField field, const std::string& text) {
-  switch (field) {
-    case TField::Title:
-      return tag.SetTitle(text);
-    case TField::Artist:
-      return tag.SetArtist(text);
-    case TField::Album:
-      return tag.SetAlbum(text);
-    case TField::Year:
-      return tag.SetYear(text);
-    default:
-      return tag.SetComment(text);
-  }
-}
-
 void CheckVersion2(std::string_view bytes) {
   TMemorySource source(bytes);
   TID3v2 tag;
@@ -89,7 +74,7 @@ void CheckVersion2(std::string_view bytes) {
   const std::string texts[] = {"Fuzz", "Caf\u00e9 \u20ac", "\u041a\u0438\u043d\u043e",
                                "\u65e5\u672c\u8a9e", ""};
   const std::string& text = texts[std::uint8_t(bytes[1]) % 5];
-  SetField(tag, field, text);
+  tag.Set(field, text);
   const std::optional<TNewTag> saved = tag.SavedTag(source);
   Require(saved.has_value());
   Require(saved->RestStart == TID3v2Reader(source).Extent());

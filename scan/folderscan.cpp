@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -16,10 +18,14 @@
 
 namespace {
 
-// Events run at least this often while a scan walks folders without MP3 files.
-constexpr qint64 PumpIntervalMs = 10;
+// The default pump runs the window's events at most this often.
+constexpr qint64 PumpIntervalNs = 1'000'000;
 // The progress text changes at most this often; every change lays out the status line.
-constexpr qint64 ProgressIntervalMs = 100;
+constexpr int ProgressIntervalMs = 100;
+// The table takes a long list in steps of this many rows, with the window's events run between
+// them: it lays out every row it gains, and a million rows at once would hold the window for
+// longer than a frame.
+constexpr int RowLimitStep = 65536;
 
 // "*.mp3" as Windows matches it: the extension in any letter case, any name before it.
 bool MatchesMp3(const char* name) {
@@ -45,7 +51,7 @@ QString ScanProgressText(const QString& folder, int found) {
 TFolderScan::PumpFn WindowEventPump(TFolderScan::PumpFn run) {
   if (!run) run = [] { QCoreApplication::processEvents(); };
   return [run = std::move(run), sinceRun = QElapsedTimer()]() mutable {
-    if (sinceRun.isValid() && sinceRun.nsecsElapsed() < 1'000'000) return;
+    if (sinceRun.isValid() && sinceRun.nsecsElapsed() < PumpIntervalNs) return;
     run();
     sinceRun.start();
   };
@@ -57,7 +63,10 @@ TFolderScan::TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, S
       Grid(grid),
       SetStatus(std::move(setStatus)),
       Status(std::move(status)),
-      PumpEvents(pump ? std::move(pump) : WindowEventPump()) {}
+      PumpEvents(pump ? std::move(pump) : WindowEventPump()) {
+  FProgressTimer.setInterval(ProgressIntervalMs);
+  QObject::connect(&FProgressTimer, &QTimer::timeout, &FProgressTimer, [this] { ShowProgress(); });
+}
 
 void TFolderScan::Scan(const std::string& target, TScanScope scope) {
   if (BeforeScan && !BeforeScan()) return;
@@ -102,9 +111,10 @@ void TFolderScan::Run(const TJob& job) {
   Grid.SetRowLimit(2);
   Store.Changed = false;
 
-  FSincePump.start();
+  FProgressTimer.start();
   // An empty target names no folder; read as "/" it would walk every mount.
   if (!job.Target.empty()) ScanFolder(job.Target);
+  FProgressTimer.stop();
   // A scan that gave way to a new one shows nothing: the new one empties the list again.
   if (!FPending) ShowResult();
 }
@@ -114,25 +124,26 @@ void TFolderScan::ScanFolder(const std::string& folder) {
   TDirHandle handle(opendir(dir.c_str()));
   if (!handle) return;  // unreadable or gone: passed over
   FFolder = dir;
-  ShowProgress(!FProgressShown);
+  if (!FProgressShown) ShowProgress();
 
+  // Files are opened through the open folder: the system need not walk the whole path again
+  // for each one.
   const int fd = dirfd(handle.get());
   std::vector<std::string> subfolders;
   while (!FStopRequested) {
     const dirent* entry = readdir(handle.get());
     if (!entry) break;
-    const std::string name = entry->d_name;
-    if (FRecurse && IsFolderToEnter(fd, entry->d_name, entry->d_type)) subfolders.push_back(name);
-    if (MatchesMp3(name.c_str())) {
+    if (FRecurse && IsFolderToEnter(fd, entry->d_name, entry->d_type))
+      subfolders.emplace_back(entry->d_name);
+    if (MatchesMp3(entry->d_name)) {
       const bool listEmpty = Store.RowCount == 0;
-      AddFile(dir, name);
+      AddFile(fd, dir, entry->d_name);
       // The row limit stays 2 while the scan runs, so the table sees no change of its own when
       // the first row fills; it is repainted with the next events.
       if (listEmpty && Store.RowCount == 1) Grid.InvalidateRow(1);
-      Pump();
-    } else if (FSincePump.elapsed() >= PumpIntervalMs) {
-      Pump();
     }
+    // After every entry, so that a folder of many other files cannot hold up the window either.
+    PumpEvents();
   }
   handle.reset();
 
@@ -153,13 +164,14 @@ bool TFolderScan::IsFolderToEnter(int dirFd, const char* name, unsigned char typ
   return !FDevice || st.st_dev == *FDevice;
 }
 
-void TFolderScan::AddFile(const std::string& dir, const std::string& name) {
+void TFolderScan::AddFile(int dirFd, const std::string& dir, const char* name) {
   ++Store.RowCount;
   Store.GrowIfFull();
   std::unique_ptr<TMP3Tag>& tag = Store.Tags[Store.RowCount];
   if (!tag) tag = std::make_unique<TMP3Tag>();
   try {
-    tag->ReadTag(dir + name);
+    FPath.assign(dir).append(name);
+    tag->ReadTag(dirFd, name, FPath);
     Store.Rows[Store.RowCount].Fill(*tag, name);
   } catch (...) {
     // Any file that cannot be read is dropped without a word; the next file takes its row.
@@ -168,23 +180,21 @@ void TFolderScan::AddFile(const std::string& dir, const std::string& name) {
   }
 }
 
-void TFolderScan::Pump() {
-  ShowProgress(false);
-  PumpEvents();
-  FSincePump.start();
-}
-
-void TFolderScan::ShowProgress(bool now) {
+void TFolderScan::ShowProgress() {
   if (!SetStatus) return;
-  if (!now && FSinceProgress.isValid() && FSinceProgress.elapsed() < ProgressIntervalMs) return;
   SetStatus(ScanProgressText(DisplayPath(FFolder), Store.RowCount));
   FProgressShown = true;
-  FSinceProgress.start();
 }
 
 void TFolderScan::ShowResult() {
   if (Store.RowCount > 0) {
-    Grid.SetRowLimit(Store.RowCount + 1);
+    const int rowLimit = Store.RowCount + 1;
+    while (Grid.RowLimit() < rowLimit) {
+      Grid.SetRowLimit(std::min(Grid.RowLimit() + RowLimitStep, rowLimit));
+      if (Grid.RowLimit() == rowLimit) break;
+      PumpEvents();
+      if (FPending) return;  // a new scan replaces this one and empties the list again
+    }
     Grid.SetActiveRow(1);
     Grid.setFocus();
     if (SetStatus) SetStatus(DisplayPath(Store.Tags[1]->FullPath()));

@@ -2,8 +2,8 @@
 
 #include <sys/types.h>
 
-#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,15 +18,17 @@ enum class TScanScope { Folder, FolderTree, EntireDrive };
 // The Scan button's work: empties the list, finds every "*.mp3" file of the target, reads each
 // one's tag into the row store and shows the result in the table. The scan runs on the
 // user-interface thread and lets pending window events run after every file, so the window
-// stays usable; pressing Scan again meanwhile replaces the running scan, and Stop ends it.
+// stays usable; pressing Scan again meanwhile replaces the running scan, and Stop ends it. The
+// status line shows the progress from the start and then whenever events run, at most every
+// tenth of a second.
 class TFolderScan {
  public:
   using SetStatusFn = std::function<void(const QString& text)>;
   using StatusFn = std::function<QString()>;
   using PumpFn = std::function<void()>;
 
-  // `pump` runs pending window events; by default QCoreApplication::processEvents, at most
-  // once a millisecond.
+  // `pump` is called after every entry of a folder and may run pending window events; by
+  // default WindowEventPump().
   TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, StatusFn status,
               PumpFn pump = nullptr);
 
@@ -52,10 +54,9 @@ class TFolderScan {
 
   void Run(const TJob& job);
   void ScanFolder(const std::string& folder);
-  void AddFile(const std::string& dir, const std::string& name);
+  void AddFile(int dirFd, const std::string& dir, const char* name);
   bool IsFolderToEnter(int dirFd, const char* name, unsigned char type) const;
-  void Pump();
-  void ShowProgress(bool now);
+  void ShowProgress();
   void ShowResult();
 
   TRowStore& Store;
@@ -72,17 +73,18 @@ class TFolderScan {
   bool FRecurse = false;
   std::optional<dev_t> FDevice;  // an entire-drive scan stays on this file system
   std::string FFolder;           // the folder being read, for the status line
+  std::string FPath;             // room for each file's path, reused from file to file
   QString FStatusBefore;
   bool FProgressShown = false;
-  QElapsedTimer FSincePump;
-  QElapsedTimer FSinceProgress;
+  // Fires only while events run, so the progress costs the reading of files nothing.
+  QTimer FProgressTimer;
 };
 
-// The scan's default event pump: runs `run` (by default QCoreApplication::processEvents) after a
-// file unless it ran less than a millisecond ago. Running the window's events costs a poll of
-// the display connection, several times the work of reading a small tag; this way the window
-// answers as promptly as with a run per file, and a scan of many small files is not slowed by a
-// fifth.
+// The scan's default event pump: runs `run` (by default QCoreApplication::processEvents) unless
+// it ran less than a millisecond ago, reading the clock once per call. Running the window's
+// events costs a poll of the display connection, several times the work of reading a small tag;
+// this way the window answers as promptly as with a run per file, and a scan of many small files
+// is not slowed by it.
 TFolderScan::PumpFn WindowEventPump(TFolderScan::PumpFn run = nullptr);
 
 // The status text while a scan reads a folder: "Scanning /music/ (1 file found)".

@@ -12,32 +12,50 @@ std::size_t TMemorySource::ReadAt(std::int64_t offset, std::uint8_t* out, std::s
   return count;
 }
 
+std::optional<std::string_view> TMemorySource::View(std::int64_t offset, std::size_t n) {
+  if (offset < 0 || offset > Size() || n > FBytes.size() - std::size_t(offset)) return std::nullopt;
+  return FBytes.substr(std::size_t(offset), n);
+}
+
 TFileSource::TFileSource(const TPosixFile& file) : FFile(file), FSize(file.SizeAtOpen()) {}
 
-std::size_t TFileSource::ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) {
-  if (offset < 0 || offset >= FSize) return 0;
+const TFileSource::TWindow* TFileSource::Cover(std::int64_t offset, std::size_t n) {
   const auto covers = [&](const TWindow& window) {
     return offset >= window.Start &&
            offset + std::int64_t(n) <= window.Start + std::int64_t(window.Length);
   };
-  if (!covers(FWindows[FLastUsed])) {
-    if (n > WindowSize) {
-      const std::int64_t got = FFile.ReadAt(offset, out, n);
-      return got < 0 ? 0 : std::size_t(got);
-    }
-    FLastUsed = 1 - FLastUsed;
-    TWindow& window = FWindows[FLastUsed];
-    if (!covers(window)) {
-      // Never asks for bytes past the end, so a read that gets them all is the only read.
-      const auto length = std::size_t(std::min<std::int64_t>(WindowSize, FSize - offset));
-      const std::int64_t got = FFile.ReadAt(offset, window.Bytes.data(), length);
-      window.Start = offset;
-      window.Length = got < 0 ? 0 : std::size_t(got);
-    }
+  if (covers(FWindows[FLastUsed])) return &FWindows[FLastUsed];
+  if (n > WindowSize) return nullptr;
+  FLastUsed = 1 - FLastUsed;
+  TWindow& window = FWindows[FLastUsed];
+  if (!covers(window)) {
+    // Never asks for bytes past the end, so a read that gets them all is the only read.
+    const auto length = std::size_t(std::min<std::int64_t>(WindowSize, FSize - offset));
+    const std::int64_t got = FFile.ReadAt(offset, window.Bytes.data(), length);
+    window.Start = offset;
+    window.Length = got < 0 ? 0 : std::size_t(got);
   }
-  const TWindow& window = FWindows[FLastUsed];
-  const std::int64_t available = window.Start + std::int64_t(window.Length) - offset;
+  return &window;
+}
+
+std::size_t TFileSource::ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) {
+  if (offset < 0 || offset >= FSize) return 0;
+  const TWindow* window = Cover(offset, n);
+  if (!window) {
+    const std::int64_t got = FFile.ReadAt(offset, out, n);
+    return got < 0 ? 0 : std::size_t(got);
+  }
+  const std::int64_t available = window->Start + std::int64_t(window->Length) - offset;
   const std::size_t count = std::size_t(std::clamp<std::int64_t>(available, 0, std::int64_t(n)));
-  if (count > 0) std::memcpy(out, window.Bytes.data() + (offset - window.Start), count);
+  if (count > 0) std::memcpy(out, window->Bytes.data() + (offset - window->Start), count);
   return count;
+}
+
+std::optional<std::string_view> TFileSource::View(std::int64_t offset, std::size_t n) {
+  if (offset < 0 || offset >= FSize) return std::nullopt;
+  const TWindow* window = Cover(offset, n);
+  if (!window || offset + std::int64_t(n) > window->Start + std::int64_t(window->Length))
+    return std::nullopt;
+  return std::string_view(reinterpret_cast<const char*>(window->Bytes.data()), window->Length)
+      .substr(std::size_t(offset - window->Start), n);
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,12 @@ class TByteSource {
   virtual std::int64_t Size() const = 0;
   // Copies up to n bytes at the offset; fewer at the end of the data or on a read error.
   virtual std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) = 0;
+  // The n bytes at the offset without a copy, where the source holds them all or can take them
+  // in at once; valid until the next read. No value otherwise, and from a source that holds no
+  // bytes of its own.
+  virtual std::optional<std::string_view> View(std::int64_t /*offset*/, std::size_t /*n*/) {
+    return std::nullopt;
+  }
 };
 
 // The bytes must outlive the source.
@@ -24,6 +31,7 @@ class TMemorySource : public TByteSource {
   explicit TMemorySource(std::string_view bytes) : FBytes(bytes) {}
   std::int64_t Size() const override { return std::int64_t(FBytes.size()); }
   std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) override;
+  std::optional<std::string_view> View(std::int64_t offset, std::size_t n) override;
 
  private:
   std::string_view FBytes;
@@ -38,6 +46,7 @@ class TFileSource : public TByteSource {
   explicit TFileSource(const TPosixFile& file);
   std::int64_t Size() const override { return FSize; }
   std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) override;
+  std::optional<std::string_view> View(std::int64_t offset, std::size_t n) override;
 
  private:
   static constexpr std::size_t WindowSize = 4096;
@@ -46,6 +55,10 @@ class TFileSource : public TByteSource {
     std::size_t Length = 0;  // bytes read from Start on
     std::array<std::uint8_t, WindowSize> Bytes;
   };
+
+  // The window that holds the bytes at the offset, as many of n as there are, filled from the
+  // file when neither does; none for more than a window's worth.
+  const TWindow* Cover(std::int64_t offset, std::size_t n);
 
   const TPosixFile& FFile;
   std::int64_t FSize;

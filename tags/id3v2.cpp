@@ -71,13 +71,36 @@ TFileIdentity TID3v2::Save(const std::string& path, const TSaveExpectation* expe
   return written;
 }
 
-void TID3v2::Set(TField field, std::string& value, const std::string& text) {
-  value = TrimRightBlanks(text);
+std::string* TID3v2::Shown(TField field) {
+  switch (field) {
+    case TField::Title:
+      return &FTitle;
+    case TField::Artist:
+      return &FArtist;
+    case TField::Album:
+      return &FAlbum;
+    case TField::Year:
+      return &FYear;
+    case TField::Comment:
+      return &FComment;
+    default:
+      return nullptr;
+  }
+}
+
+void TID3v2::Set(TField field, const std::string& text) {
+  std::string* value = Shown(field);
+  if (!value) return;
+  *value = TrimRightBlanks(text);
   FSet[std::size_t(field)] = true;
 }
 
-void TID3v2::SetTitle(const std::string& text) { Set(TField::Title, FTitle, text); }
-void TID3v2::SetArtist(const std::string& text) { Set(TField::Artist, FArtist, text); }
-void TID3v2::SetAlbum(const std::string& text) { Set(TField::Album, FAlbum, text); }
-void TID3v2::SetYear(const std::string& text) { Set(TField::Year, FYear, text); }
-void TID3v2::SetComment(const std::string& text) { Set(TField::Comment, FComment, text); }
+void TID3v2::Load(TField field, std::string text) {
+  if (std::string* value = Shown(field)) *value = std::move(text);
+}
+
+void TID3v2::SetTitle(const std::string& text) { Set(TField::Title, text); }
+void TID3v2::SetArtist(const std::string& text) { Set(TField::Artist, text); }
+void TID3v2::SetAlbum(const std::string& text) { Set(TField::Album, text); }
+void TID3v2::SetYear(const std::string& text) { Set(TField::Year, text); }
+void TID3v2::SetComment(const std::string& text) { Set(TField::Comment, text); }

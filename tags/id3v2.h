@@ -61,11 +61,18 @@ class TID3v2 {
   void SetAlbum(const std::string& text);
   void SetYear(const std::string& text);
   void SetComment(const std::string& text);
+  // The same by field, for the five fields shown (Title, Artist, Album, Year, Comment); any other
+  // field is left alone.
+  void Set(TField field, const std::string& text);
+  // Puts the text of one of the five shown fields in as a read would, without marking it as set:
+  // for a tag whose texts were kept elsewhere between the read and the save.
+  void Load(TField field, std::string text);
 
  private:
   friend struct TID3v2Access;  // lets the byte-level parser fill a tag without file I/O
 
-  void Set(TField field, std::string& value, const std::string& text);
+  // The member holding one of the five shown fields; none for the others.
+  std::string* Shown(TField field);
 
   bool FExists = false;
   std::uint8_t FVersion = 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // One frame of an ID3v2 tag as it is stored: its id (three characters in a version 2.2 tag,
 // four in 2.3 and 2.4), its two flag bytes (none in 2.2) and its body, every byte behind the
@@ -25,3 +26,9 @@ std::uint16_t StatusFlags(std::uint16_t flags, std::uint8_t version);
 // a compressed or encrypted frame, whose content cannot be read as text.
 std::optional<std::string> FrameContent(std::string body, std::uint16_t flags,
                                         std::uint8_t version);
+// A 2.4 frame carrying its own unsynchronisation: its content must be decoded from its body.
+bool FrameUnsynchronised(std::uint16_t flags, std::uint8_t version);
+// The content of a frame without its own unsynchronisation as a part of its body: no copy. No
+// value for a compressed or encrypted frame.
+std::optional<std::string_view> FrameContentView(std::string_view body, std::uint16_t flags,
+                                                 std::uint8_t version);

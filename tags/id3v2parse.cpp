@@ -17,13 +17,11 @@
 #include "tags/texttrim.h"
 
 struct TID3v2Access {
-  static void Fill(TID3v2& tag, std::uint8_t version, std::int64_t size) {
-    tag.FExists = true;
-    tag.FVersion = version;
-    tag.FSize = size;
-  }
-  static void FillTexts(TID3v2& tag, std::array<std::string, FieldCount>& texts) {
-    const auto text = [&](TField field) -> std::string& { return texts[std::size_t(field)]; };
+  static void Fill(TID3v2& tag, TID3v2Texts& read) {
+    tag.FExists = read.Exists;
+    tag.FVersion = read.Version;
+    tag.FSize = read.Size;
+    const auto text = [&](TField field) -> std::string& { return read.Texts[std::size_t(field)]; };
     tag.FTitle = std::move(text(TField::Title));
     tag.FArtist = std::move(text(TField::Artist));
     tag.FAlbum = std::move(text(TField::Album));
@@ -58,51 +56,81 @@ int HexDigit(char c) {
   return -1;
 }
 
+// A frame's content: a view of the bytes the source holds where nothing has to be undone, else
+// of `storage`, into which it is decoded. No value for a compressed or encrypted frame.
+std::optional<std::string_view> Content(TID3v2Reader& reader, const TFrameSpan& span,
+                                        std::uint8_t version, std::string& storage) {
+  if (!FrameUnsynchronised(span.Flags, version)) {
+    if (const std::optional<std::string_view> body = reader.BodyView(span))
+      return FrameContentView(*body, span.Flags, version);
+  }
+  std::optional<std::string> content = FrameContent(reader.Body(span), span.Flags, version);
+  if (!content) return std::nullopt;
+  storage = std::move(*content);
+  return storage;
+}
+
 }  // namespace
 
-bool ParseID3v2(TByteSource& source, TID3v2& tag) {
-  tag.Clear();
+bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& read, std::uint8_t fields) {
+  read.Exists = false;
+  read.Version = 0;
+  read.Size = 0;
+  for (std::string& text : read.Texts) text.clear();
   TID3v2Reader reader(source);
   if (!reader.HasHeader()) return false;
   if (!reader.Exists()) return true;
   const std::uint8_t version = reader.Version();
-  TID3v2Access::Fill(tag, version, reader.Extent());
+  read.Exists = true;
+  read.Version = version;
+  read.Size = reader.Extent();
   if (!reader.Readable()) return true;
 
-  // Ids compare as numbers: a tag has many frames, and the walk is the scan's busiest loop.
+  // Ids compare as numbers: a tag has many frames, and the walk is the scan's busiest loop. A
+  // field not asked for has no id, so no frame is found for it.
   std::array<std::uint32_t, FieldCount> ids{};
   for (std::size_t field = 0; field < FieldCount; ++field) {
-    ids[field] = IdKey(FieldFrameId(TField(field), version));
+    if (fields & (1u << field)) ids[field] = IdKey(FieldFrameId(TField(field), version));
   }
-  const std::vector<TFrameSpan> spans = reader.Frames();
+  std::vector<TFrameSpan>& spans = read.Spans;
+  reader.Frames(spans);
   // Only the frame each field is read from has its body read.
   std::array<const TFrameSpan*, FieldCount> last{};
   for (const TFrameSpan& span : spans) {
     const auto found = std::find(ids.begin(), ids.end(), IdKey(span));
     if (found != ids.end()) last[std::size_t(found - ids.begin())] = &span;
   }
-  std::array<std::string, FieldCount> texts;
+  std::string storage;
   for (std::size_t field = 0; field < FieldCount; ++field) {
     if (!last[field] || field == std::size_t(TField::Comment)) continue;
-    const std::optional<std::string> content =
-        FrameContent(reader.Body(*last[field]), last[field]->Flags, version);
-    if (content) texts[field] = ReadFrameText(std::move(*content));
+    const std::optional<std::string_view> content = Content(reader, *last[field], version, storage);
+    if (content) AssignFrameText(read.Texts[field], *content);
   }
   if (version == 4) {
-    std::string& year = texts[std::size_t(TField::Year)];
+    std::string& year = read.Texts[std::size_t(TField::Year)];
     year.resize(CutToCharacters(year, 4).size());
   }
   // The comment shown is the first whose description is empty.
-  for (const TFrameSpan& span : spans) {
-    if (IdKey(span) != ids[std::size_t(TField::Comment)]) continue;
-    const std::optional<std::string> content = FrameContent(reader.Body(span), span.Flags, version);
-    const std::optional<TCommentParts> parts = content ? SplitComment(*content) : std::nullopt;
-    if (parts && parts->EmptyDescription) {
-      texts[std::size_t(TField::Comment)] = DecodeText(parts->Encoding, parts->Text, parts->Order);
-      break;
+  if (fields & (1u << std::size_t(TField::Comment))) {
+    for (const TFrameSpan& span : spans) {
+      if (IdKey(span) != ids[std::size_t(TField::Comment)]) continue;
+      const std::optional<std::string_view> content = Content(reader, span, version, storage);
+      const std::optional<TCommentParts> parts = content ? SplitComment(*content) : std::nullopt;
+      if (parts && parts->EmptyDescription) {
+        AssignDecodedText(read.Texts[std::size_t(TField::Comment)], parts->Encoding, parts->Text,
+                          parts->Order);
+        break;
+      }
     }
   }
-  TID3v2Access::FillTexts(tag, texts);
+  return true;
+}
+
+bool ParseID3v2(TByteSource& source, TID3v2& tag) {
+  tag.Clear();
+  TID3v2Texts read;
+  if (!ReadID3v2Texts(source, read)) return false;
+  TID3v2Access::Fill(tag, read);
   return true;
 }
 

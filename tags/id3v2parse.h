@@ -1,8 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "tags/id3v2fields.h"
+#include "tags/id3v2reader.h"
 
 class TByteSource;
 class TID3v2;
@@ -14,6 +19,24 @@ class TID3v2;
 // description. A compressed or encrypted frame reads as empty. False when fewer than ten bytes
 // exist.
 bool ParseID3v2(TByteSource& source, TID3v2& tag);
+
+// What a read of the texts found: whether a tag exists, its major version and extent, and the
+// texts of the fields asked for (the track and genre as stored). A reader of many files passes
+// the same object to every read: its strings keep their room, so most texts cost no allocation.
+struct TID3v2Texts {
+  bool Exists = false;
+  std::uint8_t Version = 0;
+  std::int64_t Size = 0;
+  std::array<std::string, FieldCount> Texts;  // by field
+  std::vector<TFrameSpan> Spans;              // room for the frame walk
+};
+
+// The fields of a read, a bit per field (1 << field).
+constexpr std::uint8_t EveryField = (1u << FieldCount) - 1;
+
+// The frame walk of ParseID3v2, reading the frames of the fields in `fields` only; the other
+// texts come back empty. False when fewer than ten bytes exist.
+bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& texts, std::uint8_t fields = EveryField);
 
 // The track number of a track text: the trimmed part before the first "/", as a decimal or
 // "$"/"x"/"0x" hexadecimal integer. Empty, negative, out of range or not a number gives 0.

@@ -75,9 +75,9 @@ void TID3v2Reader::OpenArea() {
   }
 }
 
-TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes) {
+TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes, std::vector<TFrameSpan>& spans) {
   TWalk walk;
-  walk.Spans.reserve(16);
+  spans.clear();
   const std::size_t idLength = Version() == 2 ? 3 : 4;
   const std::int64_t headerLength = Version() == 2 ? 6 : 10;
   std::int64_t position = FBegin;
@@ -105,7 +105,7 @@ TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes) {
     span.Offset = position + headerLength;
     span.Size = std::min<std::int64_t>(size, FEnd - span.Offset);
     walk.ValidIds += IsValidId(header, idLength) ? 1 : 0;
-    walk.Spans.push_back(span);
+    spans.push_back(span);
     position += headerLength + std::int64_t(size);  // 64-bit: a size near 2^32 cannot wrap
     if (position > FEnd) {
       walk.Overran = true;
@@ -122,17 +122,24 @@ bool TID3v2Reader::EndsCleanly(const TWalk& walk) const {
 }
 
 std::vector<TFrameSpan> TID3v2Reader::Frames() {
-  if (!Readable()) return {};
+  std::vector<TFrameSpan> spans;
+  Frames(spans);
+  return spans;
+}
+
+void TID3v2Reader::Frames(std::vector<TFrameSpan>& spans) {
+  spans.clear();
+  if (!Readable()) return;
   OpenArea();
-  TWalk walk = Walk(true);
+  const TWalk walk = Walk(true, spans);
   // Some writers put plain sizes into 2.4 frames. Where a size reads differently in the two
   // ways and the sync-safe reading does not end cleanly, the plain one wins when it does, or
   // when it finds more frames with valid ids.
   if (Version() == 4 && walk.Ambiguous && !EndsCleanly(walk)) {
-    TWalk plain = Walk(false);
-    if (EndsCleanly(plain) || plain.ValidIds > walk.ValidIds) return std::move(plain.Spans);
+    std::vector<TFrameSpan> plainSpans;
+    const TWalk plain = Walk(false, plainSpans);
+    if (EndsCleanly(plain) || plain.ValidIds > walk.ValidIds) spans = std::move(plainSpans);
   }
-  return std::move(walk.Spans);
 }
 
 std::string TID3v2Reader::Body(const TFrameSpan& span) {
@@ -143,6 +150,13 @@ std::string TID3v2Reader::Body(const TFrameSpan& span) {
     body = UndoUnsync(body);
   }
   return body;
+}
+
+std::optional<std::string_view> TID3v2Reader::BodyView(const TFrameSpan& span) {
+  OpenArea();
+  if (Version() == 4 && (FHeader[5] & Unsynchronised) && !(span.Flags & FrameUnsynchronised24))
+    return std::nullopt;
+  return FArea->View(span.Offset, std::size_t(std::max<std::int64_t>(span.Size, 0)));
 }
 
 std::vector<TID3v2Frame> TID3v2Reader::WholeFrames() {

@@ -49,15 +49,19 @@ class TID3v2Reader {
   // The frames in the order they are stored, up to the padding, the end of the tag or a frame
   // header cut short by that end. Empty when the tag is not readable.
   std::vector<TFrameSpan> Frames();
+  // The same into `spans`, whose room a reader of many tags reuses.
+  void Frames(std::vector<TFrameSpan>& spans);
   // The body of a listed frame as stored, with a 2.4 tag's unsynchronisation undone for a frame
   // that does not carry its own unsynchronisation flag.
   std::string Body(const TFrameSpan& span);
+  // The same without a copy, where the source has the body at hand and the tag's
+  // unsynchronisation leaves it as stored; valid until the next read. No value otherwise.
+  std::optional<std::string_view> BodyView(const TFrameSpan& span);
   // Every frame with its body.
   std::vector<TID3v2Frame> WholeFrames();
 
  private:
   struct TWalk {
-    std::vector<TFrameSpan> Spans;
     std::int64_t End = 0;        // where the walk stopped
     bool Overran = false;        // the last frame's size reached past the end of the tag
     bool EndsInPadding = false;  // stopped at zero bytes: a header's worth, or all that is left
@@ -66,7 +70,8 @@ class TID3v2Reader {
   };
 
   void OpenArea();
-  TWalk Walk(bool syncSafeSizes);
+  // Walks the frames into `spans`.
+  TWalk Walk(bool syncSafeSizes, std::vector<TFrameSpan>& spans);
   // The walk ended at the end of the tag or where padding begins.
   bool EndsCleanly(const TWalk& walk) const;
   std::string ReadArea(std::int64_t offset, std::int64_t size);

@@ -47,53 +47,69 @@ void TrimInPlace(std::string& text) {
   if (first > 0) text.erase(0, first);
 }
 
-std::string DecodeString(std::uint8_t encoding, std::string_view text, TUtf16Order& order) {
+// Appends one string of the text as UTF-8.
+void AppendString(std::string& text, std::uint8_t encoding, std::string_view bytes,
+                  TUtf16Order& order) {
   if (IsWide(encoding)) {
-    const std::string_view units = TakeByteOrderMark(text, order);
-    return Utf16ToUtf8(units, order);
+    const std::string_view units = TakeByteOrderMark(bytes, order);  // sets the order first
+    AppendUtf16AsUtf8(text, units, order);
+  } else if (encoding == Utf8) {
+    AppendSanitizedUtf8(text, bytes.substr(bytes.substr(0, 3) == Utf8Mark ? 3 : 0));
+  } else {
+    AppendWin1252AsUtf8(text, bytes);
   }
-  if (encoding == Utf8) {
-    return SanitizeUtf8(text.substr(text.substr(0, 3) == Utf8Mark ? 3 : 0));
-  }
-  return Win1252ToUtf8(text);
 }
 
 }  // namespace
 
-std::string DecodeText(std::uint8_t encoding, std::string_view bytes, TUtf16Order order) {
+void AssignDecodedText(std::string& text, std::uint8_t encoding, std::string_view bytes,
+                       TUtf16Order order) {
+  text.clear();
+  // Single-byte texts hold no byte-order mark, and a byte of 0x20 or below is that character:
+  // trimming the bytes, converting them whole and joining the strings is all there is.
+  // Windows-1252 is every encoding byte but UTF-16 and UTF-8; ASCII UTF-8 is its own.
+  if ((!IsWide(encoding) && encoding != Utf8) || (encoding == Utf8 && IsAscii(bytes))) {
+    while (!bytes.empty() && IsBlank(bytes.back())) bytes.remove_suffix(1);
+    while (!bytes.empty() && IsBlank(bytes.front())) bytes.remove_prefix(1);
+    AppendWin1252AsUtf8(text, bytes);
+    std::replace(text.begin(), text.end(), '\0', '/');
+    return;
+  }
   if (encoding == Utf16BigEndian) order = TUtf16Order::BigEndian;
   const bool wide = IsWide(encoding);
-  std::string text;
   bool several = false;
   for (std::size_t pos = 0;;) {
     const std::size_t end = FindTerminator(bytes, pos, wide);
-    const std::string_view piece = bytes.substr(pos, end == bytes.npos ? end : end - pos);
-    if (pos == 0) {
-      text = DecodeString(encoding, piece, order);
-    } else {
+    if (pos > 0) {
       several = true;
       text += '\0';
-      text += DecodeString(encoding, piece, order);
     }
+    AppendString(text, encoding, bytes.substr(pos, end == bytes.npos ? end : end - pos), order);
     if (end == bytes.npos) break;
     pos = end + (wide ? 2 : 1);
   }
   TrimInPlace(text);
   if (several) std::replace(text.begin(), text.end(), '\0', '/');
+}
+
+std::string DecodeText(std::uint8_t encoding, std::string_view bytes, TUtf16Order order) {
+  std::string text;
+  AssignDecodedText(text, encoding, bytes, order);
   return text;
 }
 
-std::string ReadFrameText(std::string content) {
-  if (content.empty()) return "";
-  const auto encoding = std::uint8_t(content[0]);
-  // ASCII in a single-byte encoding is its own UTF-8: the common case needs no copy.
-  if ((encoding == Latin1 || encoding == Utf8) && IsAscii(content)) {
-    content.erase(0, 1);
-    TrimInPlace(content);
-    std::replace(content.begin(), content.end(), '\0', '/');
-    return content;
+std::string ReadFrameText(std::string_view content) {
+  std::string text;
+  AssignFrameText(text, content);
+  return text;
+}
+
+void AssignFrameText(std::string& text, std::string_view content) {
+  if (content.empty()) {
+    text.clear();
+    return;
   }
-  return DecodeText(encoding, std::string_view(content).substr(1));
+  AssignDecodedText(text, std::uint8_t(content[0]), content.substr(1));
 }
 
 std::optional<TCommentParts> SplitComment(std::string_view content) {

@@ -17,9 +17,15 @@
 // characters, are joined with "/"; characters 0x00 to 0x20 are trimmed at both ends.
 std::string DecodeText(std::uint8_t encoding, std::string_view bytes,
                        TUtf16Order order = TUtf16Order::LittleEndian);
+// The same into `text`, whose room is reused: ASCII texts, most of them, then cost no
+// allocation.
+void AssignDecodedText(std::string& text, std::uint8_t encoding, std::string_view bytes,
+                       TUtf16Order order = TUtf16Order::LittleEndian);
 
 // The text of a text frame's content: its encoding byte, then the text.
-std::string ReadFrameText(std::string content);
+std::string ReadFrameText(std::string_view content);
+// The same into `text`, whose room is reused: most texts then cost no allocation.
+void AssignFrameText(std::string& text, std::string_view content);
 
 // A comment frame's content: encoding byte, three-byte language, description ended by a zero
 // character in that encoding, text.

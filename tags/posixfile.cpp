@@ -33,40 +33,38 @@ void IgnoreFileSizeSignal() {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
-TPosixFile::TPosixFile(const std::string& path, TFileAccess access) : FPath(path) {
-  Open(AT_FDCWD, path, access, true);
+TPosixFile::TPosixFile(const std::string& path, TFileAccess access) {
+  Open(AT_FDCWD, path.c_str(), path, access, true);
 }
 
-TPosixFile::TPosixFile(int dirFd, const std::string& name, const std::string& path,
-                       TFileAccess access, bool followLink)
-    : FPath(path) {
-  Open(dirFd, name, access, followLink);
+TPosixFile::TPosixFile(int dirFd, const char* name, const std::string& path, TFileAccess access,
+                       bool followLink) {
+  Open(dirFd, name, path, access, followLink);
 }
 
-void TPosixFile::Open(int dirFd, const std::string& name, TFileAccess access, bool followLink) {
+void TPosixFile::Open(int dirFd, const char* name, const std::string& path, TFileAccess access,
+                      bool followLink) {
   const int flags = (access == TFileAccess::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_CLOEXEC |
                     O_NOCTTY | (followLink ? 0 : O_NOFOLLOW);
-  FFd = ::openat(dirFd, name.c_str(), flags);
-  if (FFd < 0) throw TFileOpenError(FPath, ErrnoText(errno));
+  FFd = ::openat(dirFd, name, flags);
+  if (FFd < 0) throw TFileOpenError(path, ErrnoText(errno));
   if (::fstat(FFd, &FStatus) != 0) {
     const int error = errno;
     Close();
-    throw TFileOpenError(FPath, ErrnoText(error));
+    throw TFileOpenError(path, ErrnoText(error));
   }
   if (!S_ISREG(FStatus.st_mode)) {
     Close();
-    throw TFileOpenError(FPath, "It is not a regular file.");
+    throw TFileOpenError(path, "It is not a regular file.");
   }
   if (access == TFileAccess::ReadWrite) {
     if ((FStatus.st_mode & S_IWUSR) == 0) {
       Close();
-      throw TFileOpenError(FPath, "The file is read-only.");
+      throw TFileOpenError(path, "The file is read-only.");
     }
     IgnoreFileSizeSignal();
   }
 }
-
-TPosixFile::TPosixFile(int fd, std::string path) : FFd(fd), FPath(std::move(path)) {}
 
 TPosixFile TPosixFile::CreateNewIn(int dirFd, const std::string& name, const std::string& path) {
   constexpr mode_t OwnerOnly = S_IRUSR | S_IWUSR;
@@ -79,7 +77,7 @@ TPosixFile TPosixFile::CreateNewIn(int dirFd, const std::string& name, const std
                   OwnerOnly);
   }
   if (fd < 0) throw TFileOpenError(path, ErrnoText(errno));
-  TPosixFile file(fd, path);
+  TPosixFile file(fd);
   file.FNamed = named;
   if (::fstat(fd, &file.FStatus) != 0) throw TFileOpenError(path, ErrnoText(errno));
   IgnoreFileSizeSignal();
@@ -87,10 +85,7 @@ TPosixFile TPosixFile::CreateNewIn(int dirFd, const std::string& name, const std
 }
 
 TPosixFile::TPosixFile(TPosixFile&& other) noexcept
-    : FFd(std::exchange(other.FFd, -1)),
-      FPath(std::move(other.FPath)),
-      FStatus(other.FStatus),
-      FNamed(other.FNamed) {}
+    : FFd(std::exchange(other.FFd, -1)), FStatus(other.FStatus), FNamed(other.FNamed) {}
 
 TPosixFile::~TPosixFile() { Close(); }
 
@@ -99,12 +94,12 @@ void TPosixFile::Close() {
   FFd = -1;
 }
 
-void TPosixFile::DenySharing() {
+void TPosixFile::DenySharing(const std::string& path) {
   if (::flock(FFd, LOCK_EX | LOCK_NB) == 0) return;
   const int error = errno;
   Close();
   throw TFileOpenError(
-      FPath, error == EWOULDBLOCK ? "It is in use by another program." : ErrnoText(error));
+      path, error == EWOULDBLOCK ? "It is in use by another program." : ErrnoText(error));
 }
 
 std::int64_t TPosixFile::ReadAt(std::int64_t offset, void* buffer, std::size_t n) const {

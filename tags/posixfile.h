@@ -10,13 +10,14 @@ enum class TFileAccess { Read, ReadWrite };
 
 // One open tag file, closed when the object goes. Opening never blocks and refuses, with
 // TFileOpenError, anything that is not a regular file; opening for writing also refuses a
-// file whose owner write bit is clear (the read-only attribute), even for root.
+// file whose owner write bit is clear (the read-only attribute), even for root. The object keeps
+// no path: a scan opens many files, and the caller holds the path for its messages anyway.
 class TPosixFile {
  public:
   TPosixFile(const std::string& path, TFileAccess access);
   // Opens `name` in the open folder `dirFd`; `path` names the file in messages. Without
   // `followLink`, a symbolic link under the name is refused as well.
-  TPosixFile(int dirFd, const std::string& name, const std::string& path, TFileAccess access,
+  TPosixFile(int dirFd, const char* name, const std::string& path, TFileAccess access,
              bool followLink);
   ~TPosixFile();
   TPosixFile(TPosixFile&& other) noexcept;
@@ -30,11 +31,10 @@ class TPosixFile {
   bool Named() const { return FNamed; }
 
   // Sharing denied: takes an exclusive lock without waiting. When another open holds the file,
-  // this one is closed and TFileOpenError is thrown.
-  void DenySharing();
+  // this one is closed and TFileOpenError naming `path` is thrown.
+  void DenySharing(const std::string& path);
 
   int Fd() const { return FFd; }
-  const std::string& Path() const { return FPath; }
   // The file's status as it was when opened.
   const struct stat& Status() const { return FStatus; }
   std::int64_t SizeAtOpen() const { return FStatus.st_size; }
@@ -45,12 +45,12 @@ class TPosixFile {
   bool WriteAt(std::int64_t offset, const void* buffer, std::size_t n);
 
  private:
-  TPosixFile(int fd, std::string path);
-  void Open(int dirFd, const std::string& name, TFileAccess access, bool followLink);
+  explicit TPosixFile(int fd) : FFd(fd) {}
+  void Open(int dirFd, const char* name, const std::string& path, TFileAccess access,
+            bool followLink);
   void Close();
 
   int FFd = -1;
-  std::string FPath;
   struct stat FStatus {};
   bool FNamed = true;
 };

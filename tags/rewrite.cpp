@@ -115,7 +115,7 @@ TFileIdentity RewriteFile(const std::string& path, const TSaveExpectation* expec
                           const TTagMaker& makeTag) {
   TSaveTarget target(path, expect ? &expect->Identity : nullptr, TFileAccess::Read);
   TPosixFile& original = target.File();
-  original.DenySharing();
+  original.DenySharing(path);
   if (expect) target.ExpectKind(expect->Kind);
   TFileSource source(original);
   const std::optional<TNewTag> made = makeTag(source);

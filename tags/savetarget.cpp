@@ -59,7 +59,7 @@ TSaveTarget::TSaveTarget(const std::string& path, const TFileIdentity* identity,
   try {
     // A link under the last name is refused: one planted since the read would lead the save
     // into a file the person never chose.
-    FFile = std::make_unique<TPosixFile>(FFolder.Fd, FName, path, access, false);
+    FFile = std::make_unique<TPosixFile>(FFolder.Fd, FName.c_str(), path, access, false);
   } catch (const TFileOpenError&) {
     struct stat status {};
     if (identity && ::fstatat(FFolder.Fd, FName.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&

@@ -50,12 +50,20 @@ char* PutUtf8(char* out, char32_t c) {
   return out;
 }
 
-// Builds a UTF-8 text of at most `capacity` bytes through a write position, in one allocation.
+// Appends UTF-8 of at most `capacity` bytes through a write position, growing `out` once.
 template <typename Fn>
-std::string BuildUtf8(std::size_t capacity, Fn fill) {
-  std::string out(capacity, '\0');
-  char* const begin = out.data();
-  out.resize(std::size_t(fill(begin) - begin));
+void AppendUtf8(std::string& out, std::size_t capacity, Fn fill) {
+  const std::size_t at = out.size();
+  out.resize(at + capacity);
+  char* const begin = out.data() + at;
+  out.resize(at + std::size_t(fill(begin) - begin));
+}
+
+// A text made by one of the appending conversions.
+template <typename Append>
+std::string Made(Append append) {
+  std::string out;
+  append(out);
   return out;
 }
 
@@ -126,11 +134,18 @@ bool IsAscii(std::string_view bytes) {
 }
 
 std::string Win1252ToUtf8(std::string_view bytes) {
-  if (IsAscii(bytes)) return std::string(bytes);
+  return Made([&](std::string& out) { AppendWin1252AsUtf8(out, bytes); });
+}
+
+void AppendWin1252AsUtf8(std::string& out, std::string_view bytes) {
+  if (IsAscii(bytes)) {
+    out.append(bytes);
+    return;
+  }
   // Three bytes at most per character.
-  return BuildUtf8(bytes.size() * 3, [&](char* out) {
-    for (const char b : bytes) out = PutUtf8(out, Win1252Char(static_cast<unsigned char>(b)));
-    return out;
+  AppendUtf8(out, bytes.size() * 3, [&](char* to) {
+    for (const char b : bytes) to = PutUtf8(to, Win1252Char(static_cast<unsigned char>(b)));
+    return to;
   });
 }
 
@@ -164,6 +179,10 @@ std::string Utf8ToLatin1(std::string_view text) {
 }
 
 std::string Utf16ToUtf8(std::string_view bytes, TUtf16Order order) {
+  return Made([&](std::string& out) { AppendUtf16AsUtf8(out, bytes, order); });
+}
+
+void AppendUtf16AsUtf8(std::string& text, std::string_view bytes, TUtf16Order order) {
   const std::size_t units = bytes.size() / 2;
   const auto unit = [&](std::size_t i) -> char16_t {
     const auto first = static_cast<unsigned char>(bytes[2 * i]);
@@ -172,7 +191,7 @@ std::string Utf16ToUtf8(std::string_view bytes, TUtf16Order order) {
                                            : char16_t(second << 8 | first);
   };
   // A unit takes three bytes at most; a surrogate pair four.
-  return BuildUtf8(units * 3, [&](char* out) {
+  AppendUtf8(text, units * 3, [&](char* out) {
     for (std::size_t i = 0; i < units; ++i) {
       const char16_t u = unit(i);
       if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
@@ -204,11 +223,18 @@ std::string Utf8ToUtf16(std::string_view text, TUtf16Order order) {
 }
 
 std::string SanitizeUtf8(std::string_view bytes) {
-  if (IsAscii(bytes)) return std::string(bytes);
+  return Made([&](std::string& out) { AppendSanitizedUtf8(out, bytes); });
+}
+
+void AppendSanitizedUtf8(std::string& out, std::string_view bytes) {
+  if (IsAscii(bytes)) {
+    out.append(bytes);
+    return;
+  }
   // A byte becomes at most the three bytes of U+FFFD.
-  return BuildUtf8(bytes.size() * 3, [&](char* out) {
-    ForEachChar(bytes, [&](char32_t c) { out = PutUtf8(out, c); });
-    return out;
+  AppendUtf8(out, bytes.size() * 3, [&](char* to) {
+    ForEachChar(bytes, [&](char32_t c) { to = PutUtf8(to, c); });
+    return to;
   });
 }
 
@@ -219,6 +245,8 @@ std::size_t CharacterCount(std::string_view text) {
 }
 
 std::string_view CutToCharacters(std::string_view text, std::size_t count) {
+  // Every character takes at least one byte; most texts are far shorter than their limit.
+  if (text.size() <= count) return text;
   std::size_t pos = 0;
   for (std::size_t n = 0; n < count && pos < text.size(); ++n) NextChar(text, pos);
   return text.substr(0, pos);

@@ -43,6 +43,12 @@ std::string Utf8ToUtf16(std::string_view text, TUtf16Order order);
 // forms and surrogates included) becomes U+FFFD.
 std::string SanitizeUtf8(std::string_view bytes);
 
+// Win1252ToUtf8, Utf16ToUtf8 and SanitizeUtf8 appending to `out`, whose room a reader of many
+// texts reuses.
+void AppendWin1252AsUtf8(std::string& out, std::string_view bytes);
+void AppendUtf16AsUtf8(std::string& out, std::string_view bytes, TUtf16Order order);
+void AppendSanitizedUtf8(std::string& out, std::string_view bytes);
+
 // The number of characters of a UTF-8 text.
 std::size_t CharacterCount(std::string_view text);
 

@@ -33,7 +33,7 @@ void TTagRow::SetText(int column, QStringView text) {
   Assign(header, texts);  // the old storage goes only once the new one holds the texts
 }
 
-void TTagRow::Fill(TMP3Tag& tag, std::string_view fileName) {
+void TTagRow::Fill(const TMP3Tag& tag, std::string_view fileName) {
   char16_t header[HeaderUnits] = {};
   header[ColumnCount] = tag.ReadOnly() ? ReadOnlyFlag : 0;
   // Each text is decoded into its own part of a buffer on the stack, then copied once into the
@@ -61,11 +61,9 @@ void TTagRow::Fill(TMP3Tag& tag, std::string_view fileName) {
         QStringView(reinterpret_cast<const QChar*>(out), end - reinterpret_cast<QChar*>(out));
   };
   if (tag.HasTitle()) {
-    decode(0, tag.GetTitle());
-    decode(1, tag.GetArtist());
-    decode(2, tag.GetAlbum());
-    decode(3, tag.GetYear());
-    decode(4, tag.GetComment());
+    std::string buffer;
+    const TMP3Tag::TShownFields fields = tag.ShownFields(buffer);
+    for (int column = 0; column < ColumnCount; ++column) decode(column, fields[column]);
   } else {
     decode(0, fileName);
   }

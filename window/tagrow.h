@@ -36,7 +36,7 @@ class TTagRow {
   // allocation: the tag's fields when it has a valid title; otherwise the file's own name as
   // Title (decoded as UTF-8, a stray byte shown as U+FFFD) and the rest empty, whatever else the
   // tag holds. The read-only flag is the one the tag object found when it opened the file.
-  void Fill(TMP3Tag& tag, std::string_view fileName);
+  void Fill(const TMP3Tag& tag, std::string_view fileName);
 
  private:
   // Data[0..4]: the texts' lengths in UTF-16 units; Data[5]: flags; then the texts.

@@ -371,6 +371,49 @@ TEST_F(FolderScanTest, EmptyTargetEmptiesTheListAndScansNothing) {
   }
 }
 
+// A list longer than one step of the table's growth reaches the table in steps with the
+// window's events run between them, so the window never waits for the whole list; a scan pressed
+// meanwhile replaces the list.
+TEST_F(FolderScanTest, HundredThousandFilesReachTheTableInStepsWithEventsBetween) {
+  constexpr int Files = 100'000;
+  // Names linked to two files outside the folder: that many new files would keep the system
+  // looking for free inodes for most of a minute. A file takes at most 65,000 names.
+  TTempDir sources;
+  WriteFileBytes(sources / "a", "");
+  WriteFileBytes(sources / "b", "");
+  for (int i = 0; i < Files; ++i) {
+    const std::string name = std::to_string(i) + ".mp3";
+    ASSERT_EQ(::link((sources / (i % 2 ? "a" : "b")).c_str(), (Dir / name).c_str()), 0) << name;
+  }
+  std::vector<int> limits;  // the table's row limit at each event run once every file is listed
+  OnPump = [&] {
+    if (Store.RowCount == Files) limits.push_back(Grid.RowLimit());
+  };
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  ASSERT_EQ(Store.RowCount, Files);
+  EXPECT_EQ(Grid.RowLimit(), Files + 1);
+  EXPECT_EQ(Grid.ActiveRow(), 1);
+  EXPECT_EQ(StatusText, QString::fromStdString(Store.Tags[1]->FullPath()));
+  EXPECT_TRUE(std::any_of(limits.begin(), limits.end(),
+                          [](int limit) { return limit > 2 && limit <= Files; }));
+  std::vector<bool> seen(Files);
+  for (int row = 1; row <= Files; ++row) {
+    const QStringView name = Store.Rows[row].Text(0);  // "<number>.mp3"
+    seen[name.first(name.size() - 4).toInt()] = true;
+  }
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), true), Files);
+
+  TTempDir other;
+  WriteFileBytes(other / "only.mp3", Audio());
+  OnPump = [&] {
+    if (Store.RowCount == Files && Grid.RowLimit() > 2)
+      Scanner.Scan(other.Path(), TScanScope::Folder);
+  };
+  Scanner.Scan(Dir.Path(), TScanScope::Folder);
+  EXPECT_EQ(Listed(), std::vector<std::string>{other / "only.mp3"});
+  EXPECT_EQ(Grid.RowLimit(), 2);
+}
+
 TEST(ScanProgressText, CountsFilesInTheSingularAndPlural) {
   const std::pair<int, const char*> cases[] = {
       {0, "Scanning /music/ (0 files found)"},

@@ -56,10 +56,13 @@ TEST_F(ID3v2File, ReadSkipsLargeBodiesWherePicturesSit) {
   EXPECT_EQ(tag.Artist(), "After");
 }
 
+// Reads copy what the range holds; views give all of it or nothing: a file source whatever a
+// window holds, memory whatever lies inside.
 TEST_F(ID3v2File, FileSourceGivesTheBytesOfEveryRange) {
   const std::string bytes = Audio(20000);
   const TPosixFile file(Song(bytes), TFileAccess::Read);
   TFileSource source(file);
+  TMemorySource memory(bytes);
   // Ranges inside a window, across windows, back to an earlier window, larger than a window,
   // and reaching past the end.
   const std::pair<std::int64_t, std::size_t> ranges[] = {
@@ -73,6 +76,13 @@ TEST_F(ID3v2File, FileSourceGivesTheBytesOfEveryRange) {
     const std::string expected =
         offset < 0 || offset >= std::int64_t(bytes.size()) ? "" : bytes.substr(offset, n);
     EXPECT_EQ(got, expected);
+    const bool inside = offset >= 0 && offset + std::int64_t(n) <= std::int64_t(bytes.size());
+    const std::optional<std::string_view> fromFile = source.View(offset, n);
+    const std::optional<std::string_view> fromMemory = memory.View(offset, n);
+    EXPECT_EQ(fromFile.has_value(), inside && n <= 4096);
+    EXPECT_EQ(fromMemory.has_value(), inside);
+    EXPECT_EQ(fromFile.value_or(expected), expected);
+    EXPECT_EQ(fromMemory.value_or(expected), expected);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "tagbytes.h"
@@ -86,6 +87,55 @@ TEST(ID3v2Parse, ReadsTheSevenFieldsOfEachVersion) {
     EXPECT_EQ(tag.Comment(), "Hi");
   }
   EXPECT_EQ(Parse(v23).Size(), 124);
+}
+
+// One object serves read after read: each read leaves only what it found for the fields it was
+// asked for.
+TEST(ID3v2Parse, TextsAreReadForTheFieldsAskedForIntoAReusedObject) {
+  const std::string seven =
+      Tag(Frame("TIT2", "\0Title"s) + Frame("TPE1", "\0Artist"s) + Frame("TALB", "\0Album"s) +
+          Frame("TRCK",
+                "\0"
+                "5/12"s) +
+          Frame("TYER",
+                "\0"
+                "1999"s) +
+          Frame("TCON", "\0(13)Pop"s) + Frame("COMM", "\0eng\0Hi"s));
+  constexpr std::uint8_t Shown = 0b1010111;  // title, artist, album, year, comment
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    std::uint8_t Fields;
+    bool Exists;
+    std::array<const char*, FieldCount> Texts;  // by field
+  } cases[] = {
+      {"every field",
+       seven,
+       EveryField,
+       true,
+       {"Title", "Artist", "Album", "5/12", "1999", "(13)Pop", "Hi"}},
+      {"the five shown", seven, Shown, true, {"Title", "Artist", "Album", "", "1999", "", "Hi"}},
+      {"title only",
+       Tag(Frame("TIT2", "\0Other"s)),
+       EveryField,
+       true,
+       {"Other", "", "", "", "", "", ""}},
+      {"no tag", Audio(100), EveryField, false, {"", "", "", "", "", "", ""}},
+      {"the comment alone",
+       seven,
+       1u << std::size_t(TField::Comment),
+       true,
+       {"", "", "", "", "", "", "Hi"}},
+  };
+  TID3v2Texts read;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMemorySource source(c.Bytes);
+    EXPECT_TRUE(ReadID3v2Texts(source, read, c.Fields));
+    EXPECT_EQ(read.Exists, c.Exists);
+    for (std::size_t field = 0; field < FieldCount; ++field)
+      EXPECT_EQ(read.Texts[field], c.Texts[field]) << field;
+  }
 }
 
 TEST(ID3v2Parse, HeaderDecidesWhetherFramesAreRead) {

@@ -1,9 +1,13 @@
 // TMP3Tag: the format a file is handled in, the fields, the flags and the saves.
 #include "tags/mp3tag.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -123,11 +127,119 @@ TEST_F(MP3Tag, ReadTagRecordsTheReadOnlyAttributeOfBothFormats) {
   }
 }
 
-TEST_F(MP3Tag, ReadTagOfAMissingFileRaisesAndKeepsThePath) {
+// A read that fails leaves the object as it was, whatever it held.
+TEST_F(MP3Tag, ReadTagThatFailsRaisesAndKeepsTheObject) {
+  const std::string held = Dir / "held.mp3";
+  WriteFileBytes(held, Audio(200) + Block("Held", "", "", "", "", 0));
+  const int fd = ::open(held.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);  // another program denies sharing
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    bool IsVersion2;
+  } kept[] = {
+      {"block", Audio(200) + Block("Kept", "", "", "", "", 0), false},
+      {"ID3v2", Tag(Frame("TIT2", "\0Kept"s)), true},
+  };
+  for (const auto& k : kept) {
+    for (const std::string& failing : {Dir / "missing.mp3", held}) {
+      SCOPED_TRACE(std::string(k.Name) + " then " + failing);
+      TMP3Tag tag;
+      tag.ReadTag(Song(k.Bytes));
+      EXPECT_THROW(tag.ReadTag(failing), TFileOpenError);
+      EXPECT_EQ(tag.FullPath(), FPath);
+      EXPECT_EQ(tag.IsVersion2(), k.IsVersion2);
+      EXPECT_EQ(tag.GetTitle(), "Kept");
+      EXPECT_TRUE(tag.HasTitle());
+    }
+  }
+  ::close(fd);
+}
+
+// A scan opens each file through its open folder; the object is the one a read by path gives,
+// and its save reaches the same file, also through a link.
+TEST_F(MP3Tag, ReadTagThroughTheOpenFolderMatchesTheReadByPath) {
+  Song(Tag(Frame("TIT2", "\0Old"s)) + Audio(100));
+  ASSERT_EQ(::symlink("song.mp3", (Dir / "link.mp3").c_str()), 0);
+  const int folder = ::open(Dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(folder, 0);
+  for (const char* name : {"song.mp3", "link.mp3"}) {
+    SCOPED_TRACE(name);
+    TMP3Tag byFolder, byPath;
+    byFolder.ReadTag(folder, name, Dir / name);
+    byPath.ReadTag(Dir / name);
+    EXPECT_EQ(byFolder.FullPath(), Dir / name);
+    EXPECT_EQ(byFolder.GetTitle(), byPath.GetTitle());
+    EXPECT_EQ(byFolder.IsVersion2(), byPath.IsVersion2());
+    byFolder.SetTitle(std::string("Via ") + name);
+    byFolder.WriteTag();
+    EXPECT_FALSE(byFolder.Modified()) << Reports.size();
+    EXPECT_EQ(ReadVersion2(FPath).Title(), std::string("Via ") + name);
+  }
+  ::close(folder);
+}
+
+// The row is filled from views of the values; they must be what the getters give.
+TEST_F(MP3Tag, ShownFieldsAreWhatTheGettersGive) {
+  const std::string long300 = std::string(254, 'x') + "  y" + std::string(43, 'z');
+  struct TCase {
+    const char* Name;
+    std::string Bytes;
+  } cases[] = {
+      {"no tag", Audio(300)},
+      {"block in Windows-1252",
+       Audio(10) + Block("Caf\xE9  ", "\x80uro", "Album", "1999", "\x93q\x94", 0)},
+      {"block with a blank title", Audio(10) + Block("   ", "A", "", "", "", 0)},
+      {"ID3v2 cut where spaces are", Tag(Frame("TIT2", "\0"s + long300) +
+                                         Frame("TYER",
+                                               "\x03"
+                                               "20015"s) +
+                                         Frame("COMM", "\0eng\0Note"s))},
+      {"ID3v2.2 in UTF-16", TagOf(2, Frame22("TP1", "\x01\xFF\xFE\x91\x03"s))},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMP3Tag tag;
+    tag.ReadTag(Song(c.Bytes));
+    for (const bool edited : {false, true}) {
+      std::string buffer;
+      const TMP3Tag::TShownFields shown = tag.ShownFields(buffer);
+      EXPECT_EQ(shown[0], tag.GetTitle()) << edited;
+      EXPECT_EQ(shown[1], tag.GetArtist()) << edited;
+      EXPECT_EQ(shown[2], tag.GetAlbum()) << edited;
+      EXPECT_EQ(shown[3], tag.GetYear()) << edited;
+      EXPECT_EQ(shown[4], tag.GetComment()) << edited;
+      tag.SetAlbum("\u00c9dited");
+    }
+  }
+}
+
+// Between the read and the save the object keeps the values of the fields that were not set:
+// a file whose tag can no longer be read gets a new tag holding them beside the edited one.
+TEST_F(MP3Tag, SaveOverATagThatCanNoLongerBeReadKeepsTheValuesAsRead) {
+  const std::string audio = Audio(500);
   TMP3Tag tag;
-  tag.ReadTag(Song(Audio(200) + Block("Kept", "", "", "", "", 0)));
-  EXPECT_THROW(tag.ReadTag(Dir / "missing.mp3"), TFileOpenError);
-  EXPECT_EQ(tag.FullPath(), FPath);
+  tag.ReadTag(Song(
+      Tag(Frame("TIT2", "\0Title"s) + Frame("TPE1", "\0Band"s) + Frame("COMM", "\0eng\0Note"s)) +
+      audio));
+  tag.SetAlbum("Edited");
+  // Another program leaves a tag of an unknown version in its place, in the same file.
+  const std::string unknown = TagOf(5, Frame("TIT2", "\0x"s));
+  {
+    std::fstream file(FPath, std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
+    file << unknown << audio;
+  }
+  tag.WriteTag();
+  ASSERT_FALSE(tag.Modified()) << (Reports.empty() ? "" : Reports[0]);
+  const TID3v2 back = ReadVersion2(FPath);
+  EXPECT_EQ(back.Version(), 3);
+  EXPECT_EQ(back.Title(), "Title");
+  EXPECT_EQ(back.Artist(), "Band");
+  EXPECT_EQ(back.Album(), "Edited");
+  EXPECT_EQ(back.Comment(), "Note");
+  const std::string bytes = ReadFileBytes(FPath);
+  EXPECT_EQ(bytes.substr(bytes.size() - audio.size()), audio);
 }
 
 TEST_F(MP3Tag, SettersActOnlyOnATextThatDiffersFromTheValueAsRead) {
