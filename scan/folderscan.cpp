@@ -25,7 +25,7 @@ constexpr int ProgressIntervalMs = 100;
 // The table takes a long list in steps of this many rows, with the window's events run between
 // them: it lays out every row it gains, and a million rows at once would hold the window for
 // longer than a frame.
-constexpr int RowLimitStep = 65536;
+constexpr int RowLimitStep = 16384;
 
 // "*.mp3" as Windows matches it: the extension in any letter case, any name before it.
 bool MatchesMp3(const char* name) {
