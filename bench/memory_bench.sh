@@ -18,13 +18,7 @@ trap 'cleanup; rm -rf "$artifacts"' EXIT
 files=$(find "$corpus" -name '.*' -prune -o -iname '*.mp3' -type f -print | wc -l)
 [ "$files" -ge 2 ] || fail "the corpus holds fewer than two files"
 
-mkdir -p "$XDG_CONFIG_HOME/Weldrake"
-cat >"$XDG_CONFIG_HOME/Weldrake/Tunemark.conf" <<CONF
-[Display%20data]
-Entire%20Drive=0
-Subdirectories=1
-ScanDir=$corpus
-CONF
+write_folder_settings "$corpus" 1
 
 # kB of a line of /proc/PID/status.
 status_kb() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$TUNEMARK_PID/status"; }

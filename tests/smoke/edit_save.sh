@@ -5,7 +5,7 @@
 source "$(dirname "$0")/xsession.sh" "$@"
 
 music=$WORK/music
-mkdir -p "$music" "$XDG_CONFIG_HOME/Weldrake"
+mkdir -p "$music"
 /usr/bin/python3 - "$music/one.mp3" "$music/two.mp3" <<'PY'
 import sys
 from mutagen.id3 import ID3, TIT2
@@ -17,12 +17,7 @@ for path in sys.argv[1:]:
     tag.save(path, v2_version=3)
 PY
 # Start in folder mode on the music folder.
-cat >"$XDG_CONFIG_HOME/Weldrake/Tunemark.conf" <<CONF
-[Display%20data]
-Entire%20Drive=0
-Subdirectories=0
-ScanDir=$music
-CONF
+write_folder_settings "$music" 0
 
 # In folder mode the table starts 113 px down; below its header, row 1 is 22 px high. The
 # Artist column (x 151 to 300) holds no text here, so its colour is the row's.

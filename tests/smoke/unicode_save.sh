@@ -6,7 +6,7 @@
 source "$(dirname "$0")/xsession.sh" "$@"
 
 music=$WORK/music
-mkdir -p "$music" "$XDG_CONFIG_HOME/Weldrake"
+mkdir -p "$music"
 /usr/bin/python3 - "$music" <<'PY'
 import os, pickle, sys
 from mutagen.id3 import (APIC, COMM, ID3, POPM, PRIV, TALB, TCON, TDRC, TIT2, TPE1, TPE2, TPOS,
@@ -47,13 +47,7 @@ with open(os.path.join(folder, "..", "originals.pickle"), "wb") as f:
     pickle.dump(originals, f)
 PY
 # Tall enough to show every row.
-cat >"$XDG_CONFIG_HOME/Weldrake/Tunemark.conf" <<CONF
-[Display%20data]
-Height=400
-Entire%20Drive=0
-Subdirectories=0
-ScanDir=$music
-CONF
+write_folder_settings "$music" 0 Height=400
 
 # In folder mode the table starts 113 px down; below its header each row is 22 px high. The
 # Artist column (x 151 to 300) is wider than these artists, so x 290 shows the row's colour.

@@ -66,6 +66,21 @@ visible_window() {
 }
 no_visible_window() { ! visible_window "$1" >/dev/null; }
 
+# Writes the settings Tunemark starts with: folder mode on <folder>, with (1) or without (0) its
+# subfolders, and any further "Key=value" lines of the display section.
+write_folder_settings() {
+  local folder=$1 subfolders=$2
+  shift 2
+  mkdir -p "$XDG_CONFIG_HOME/Weldrake"
+  {
+    echo '[Display%20data]'
+    printf '%s\n' "$@"
+    echo 'Entire%20Drive=0'
+    echo "Subdirectories=$subfolders"
+    echo "ScanDir=$folder"
+  } >"$XDG_CONFIG_HOME/Weldrake/Tunemark.conf"
+}
+
 # Starts Tunemark in the background and waits for its main window; sets WINDOW.
 start_tunemark() {
   "$TUNEMARK" >"$WORK/tunemark.log" 2>&1 &
