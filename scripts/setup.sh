@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential g++ cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   fonts-liberation fonts-wqy-microhei

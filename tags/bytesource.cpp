@@ -1,8 +1,10 @@
 #include "tags/bytesource.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
+#include "tags/fileerror.h"
 #include "tags/posixfile.h"
 
 std::size_t TMemorySource::ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) {
@@ -17,7 +19,14 @@ std::optional<std::string_view> TMemorySource::View(std::int64_t offset, std::si
   return FBytes.substr(std::size_t(offset), n);
 }
 
-TFileSource::TFileSource(const TPosixFile& file) : FFile(file), FSize(file.SizeAtOpen()) {}
+TFileSource::TFileSource(const TPosixFile& file, const std::string& path)
+    : FFile(file), FPath(path), FSize(file.SizeAtOpen()) {}
+
+void TFileSource::ReadFile(std::int64_t offset, std::uint8_t* out, std::size_t n) {
+  const std::int64_t got = FFile.ReadAt(offset, out, n);
+  if (got < 0) throw TFileOpenError(FPath, ReadFailure(errno));
+  if (got < std::int64_t(n)) throw TFileOpenError(FPath, ChangedReason());
+}
 
 const TFileSource::TWindow* TFileSource::Cover(std::int64_t offset, std::size_t n) {
   const auto covers = [&](const TWindow& window) {
@@ -31,9 +40,10 @@ const TFileSource::TWindow* TFileSource::Cover(std::int64_t offset, std::size_t 
   if (!covers(window)) {
     // Never asks for bytes past the end, so a read that gets them all is the only read.
     const auto length = std::size_t(std::min<std::int64_t>(WindowSize, FSize - offset));
-    const std::int64_t got = FFile.ReadAt(offset, window.Bytes.data(), length);
+    window.Length = 0;  // until the read succeeds
+    ReadFile(offset, window.Bytes.data(), length);
     window.Start = offset;
-    window.Length = got < 0 ? 0 : std::size_t(got);
+    window.Length = length;
   }
   return &window;
 }
@@ -42,8 +52,9 @@ std::size_t TFileSource::ReadAt(std::int64_t offset, std::uint8_t* out, std::siz
   if (offset < 0 || offset >= FSize) return 0;
   const TWindow* window = Cover(offset, n);
   if (!window) {
-    const std::int64_t got = FFile.ReadAt(offset, out, n);
-    return got < 0 ? 0 : std::size_t(got);
+    const auto count = std::size_t(std::min<std::int64_t>(std::int64_t(n), FSize - offset));
+    ReadFile(offset, out, count);
+    return count;
   }
   const std::int64_t available = window->Start + std::int64_t(window->Length) - offset;
   const std::size_t count = std::size_t(std::clamp<std::int64_t>(available, 0, std::int64_t(n)));

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,8 +15,9 @@ class TPosixFile;
 class TByteSource {
  public:
   virtual ~TByteSource() = default;
-  virtual std::int64_t Size() const = 0;
-  // Copies up to n bytes at the offset; fewer at the end of the data or on a read error.
+  virtual std::int64_t Size() = 0;
+  // Copies up to n bytes at the offset, fewer only at the end of the data. A read that fails
+  // throws: a short read taken for the end of a tag would lose the frames behind it.
   virtual std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) = 0;
   // The n bytes at the offset without a copy, where the source holds them all or can take them
   // in at once; valid until the next read. No value otherwise, and from a source that holds no
@@ -29,7 +31,7 @@ class TByteSource {
 class TMemorySource : public TByteSource {
  public:
   explicit TMemorySource(std::string_view bytes) : FBytes(bytes) {}
-  std::int64_t Size() const override { return std::int64_t(FBytes.size()); }
+  std::int64_t Size() override { return std::int64_t(FBytes.size()); }
   std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) override;
   std::optional<std::string_view> View(std::int64_t offset, std::size_t n) override;
 
@@ -40,11 +42,12 @@ class TMemorySource : public TByteSource {
 // Reads an open file through two windows of 4 KiB: the header and the text frames behind it
 // usually arrive in a single read, a large body that the walk skips is never read, and the
 // frames before such a body are still at hand when their texts are read after the walk. A read
-// larger than a window goes to the file directly.
+// larger than a window goes to the file directly. The size is the file's when it was opened: a
+// read that fails, or that finds the file shorter, throws TFileOpenError naming `path`.
 class TFileSource : public TByteSource {
  public:
-  explicit TFileSource(const TPosixFile& file);
-  std::int64_t Size() const override { return FSize; }
+  TFileSource(const TPosixFile& file, const std::string& path);
+  std::int64_t Size() override { return FSize; }
   std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) override;
   std::optional<std::string_view> View(std::int64_t offset, std::size_t n) override;
 
@@ -59,8 +62,11 @@ class TFileSource : public TByteSource {
   // The window that holds the bytes at the offset, as many of n as there are, filled from the
   // file when neither does; none for more than a window's worth.
   const TWindow* Cover(std::int64_t offset, std::size_t n);
+  // Reads exactly n bytes, which lie inside the file's size.
+  void ReadFile(std::int64_t offset, std::uint8_t* out, std::size_t n);
 
   const TPosixFile& FFile;
+  const std::string& FPath;
   std::int64_t FSize;
   TWindow FWindows[2];
   std::size_t FLastUsed = 0;  // the other window is refilled on a miss

@@ -3,8 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-// The file-open error: a tag file could not be opened as asked (missing, no permission,
-// read-only, not a regular file, or held open elsewhere). The message names the path and reason.
+// The file-open error: a tag file could not be opened, read or written as asked (missing, no
+// permission, read-only, not a regular file, held open elsewhere, a disk error). The message
+// names the path and the reason.
 class TFileOpenError : public std::runtime_error {
  public:
   TFileOpenError(const std::string& path, const std::string& reason)
@@ -12,7 +13,7 @@ class TFileOpenError : public std::runtime_error {
         FPath(path),
         FReason(reason) {}
   const std::string& Path() const { return FPath; }
-  // Why, as a sentence of its own.
+  // Why, as a sentence of its own in a user's words.
   const std::string& Reason() const { return FReason; }
 
  private:
@@ -24,6 +25,17 @@ class TFileOpenError : public std::runtime_error {
 // link planted since), or the file's kind of tag changed since it was read. Nothing was written.
 class TFileChangedError : public TFileOpenError {
  public:
-  explicit TFileChangedError(const std::string& path)
-      : TFileOpenError(path, "It changed since it was read.") {}
+  explicit TFileChangedError(const std::string& path);
 };
+
+// What a failed operation worked on: the file itself, or its folder (making a new file there,
+// renaming in it, putting its entries on disk).
+enum class TFailedOn { File, Folder };
+
+// Why an operation failed, in a user's words, from the system's error number: "The disk is
+// full.", "The folder cannot be written.", "The file is gone.", ...
+std::string FailureReason(int error, TFailedOn on = TFailedOn::File);
+// A read of the file failed.
+std::string ReadFailure(int error);
+// "The file changed since it was read."
+std::string ChangedReason();

@@ -18,7 +18,7 @@ bool TID3v2::ReadFromFile(const std::string& path) {
   Clear();
   try {
     const TPosixFile file(path, TFileAccess::Read);
-    TFileSource source(file);
+    TFileSource source(file, path);
     return ParseID3v2(source, *this);
   } catch (const std::exception&) {
     Clear();

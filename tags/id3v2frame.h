@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,14 +22,22 @@ struct TID3v2Frame {
 // flags that describe how its body is stored.
 std::uint16_t StatusFlags(std::uint16_t flags, std::uint8_t version);
 
+// The most a compressed frame's content is inflated to: a frame that claims more is not read.
+constexpr std::size_t MaxInflatedContent = std::size_t(16) << 20;
+
 // What the frame says once the additions its format flags describe are undone: a 2.4 frame's
-// unsynchronisation, its group byte and its data length; a 2.3 frame's group byte. No value for
-// a compressed or encrypted frame, whose content cannot be read as text.
+// unsynchronisation, its group byte and its data length; a 2.3 frame's group byte and the size
+// in front of compressed data; zlib compression, inflated to at most `limit` bytes (a longer
+// content comes back cut there). No value for an encrypted frame, nor for a compressed one that
+// does not inflate or inflates beyond MaxInflatedContent.
 std::optional<std::string> FrameContent(std::string body, std::uint16_t flags,
-                                        std::uint8_t version);
+                                        std::uint8_t version,
+                                        std::size_t limit = MaxInflatedContent);
 // A 2.4 frame carrying its own unsynchronisation: its content must be decoded from its body.
 bool FrameUnsynchronised(std::uint16_t flags, std::uint8_t version);
-// The content of a frame without its own unsynchronisation as a part of its body: no copy. No
-// value for a compressed or encrypted frame.
+// A compressed frame: its content must be inflated from its body.
+bool FrameCompressed(std::uint16_t flags, std::uint8_t version);
+// The content of a frame neither compressed nor unsynchronised on its own, as a part of its
+// body: no copy. No value for a compressed or encrypted frame.
 std::optional<std::string_view> FrameContentView(std::string_view body, std::uint16_t flags,
                                                  std::uint8_t version);

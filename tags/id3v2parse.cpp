@@ -56,18 +56,36 @@ int HexDigit(char c) {
   return -1;
 }
 
-// A frame's content: a view of the bytes the source holds where nothing has to be undone, else
-// of `storage`, into which it is decoded. No value for a compressed or encrypted frame.
+// The most of a body a listing reads: enough for MaxListedText bytes of UTF-8 in any encoding
+// (a single-byte character takes up to two, UTF-16 takes two bytes a character), with the bytes
+// before a comment's text.
+constexpr std::int64_t MaxListedBody = 2 * std::int64_t(MaxListedText) + 16;
+
+// A frame's content, at most what a listing reads of it: a view of the bytes the source holds
+// where nothing has to be undone, else of `storage`, into which it is decoded. No value for an
+// encrypted frame or one that does not inflate. `cut` tells whether the content was cut.
 std::optional<std::string_view> Content(TID3v2Reader& reader, const TFrameSpan& span,
-                                        std::uint8_t version, std::string& storage) {
-  if (!FrameUnsynchronised(span.Flags, version)) {
+                                        std::uint8_t version, std::string& storage, bool& cut) {
+  cut = span.Size > MaxListedBody;
+  if (!cut && !FrameUnsynchronised(span.Flags, version) && !FrameCompressed(span.Flags, version)) {
     if (const std::optional<std::string_view> body = reader.BodyView(span))
       return FrameContentView(*body, span.Flags, version);
   }
-  std::optional<std::string> content = FrameContent(reader.Body(span), span.Flags, version);
+  std::optional<std::string> content = FrameContent(reader.Body(span, MaxListedBody), span.Flags,
+                                                    version, std::size_t(MaxListedBody));
   if (!content) return std::nullopt;
+  cut = cut || content->size() >= std::size_t(MaxListedBody);
   storage = std::move(*content);
   return storage;
+}
+
+// Keeps at most MaxListedText bytes of a text, cut at a character; true when it was longer.
+bool KeepListed(std::string& text) {
+  if (text.size() <= MaxListedText) return false;
+  std::size_t end = MaxListedText;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+  return true;
 }
 
 }  // namespace
@@ -76,6 +94,7 @@ bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& read, std::uint8_t fields)
   read.Exists = false;
   read.Version = 0;
   read.Size = 0;
+  read.Cut = 0;
   for (std::string& text : read.Texts) text.clear();
   TID3v2Reader reader(source);
   if (!reader.HasHeader()) return false;
@@ -92,36 +111,44 @@ bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& read, std::uint8_t fields)
   for (std::size_t field = 0; field < FieldCount; ++field) {
     if (fields & (1u << field)) ids[field] = IdKey(FieldFrameId(TField(field), version));
   }
-  std::vector<TFrameSpan>& spans = read.Spans;
-  reader.Frames(spans);
-  // Only the frame each field is read from has its body read.
-  std::array<const TFrameSpan*, FieldCount> last{};
-  for (const TFrameSpan& span : spans) {
-    const auto found = std::find(ids.begin(), ids.end(), IdKey(span));
-    if (found != ids.end()) last[std::size_t(found - ids.begin())] = &span;
-  }
+  constexpr auto CommentIndex = std::size_t(TField::Comment);
   std::string storage;
+  bool cut = false;
+  const auto take = [&](std::size_t field) {
+    if (KeepListed(read.Texts[field]) || cut) read.Cut |= std::uint8_t(1u << field);
+  };
+  // The walk keeps the last frame of each field's id, and reads the comment frames as it finds
+  // them until one has an empty description: that one is the comment shown.
+  std::array<std::optional<TFrameSpan>, FieldCount> last;
+  bool commentFound = false;
+  reader.VisitFrames([&](const TFrameSpan& span) {
+    const auto match = std::find(ids.begin(), ids.end(), IdKey(span));
+    if (match == ids.end()) return;
+    const auto field = std::size_t(match - ids.begin());
+    if (field != CommentIndex) {
+      last[field] = span;
+      return;
+    }
+    if (commentFound) return;
+    const std::optional<std::string_view> content = Content(reader, span, version, storage, cut);
+    const std::optional<TCommentParts> parts = content ? SplitComment(*content) : std::nullopt;
+    if (!parts || !parts->EmptyDescription) return;
+    commentFound = true;
+    AssignDecodedText(read.Texts[CommentIndex], parts->Encoding, parts->Text, parts->Order);
+    take(CommentIndex);
+  });
+  // Only the frame each field is read from has its body read.
   for (std::size_t field = 0; field < FieldCount; ++field) {
-    if (!last[field] || field == std::size_t(TField::Comment)) continue;
-    const std::optional<std::string_view> content = Content(reader, *last[field], version, storage);
-    if (content) AssignFrameText(read.Texts[field], *content);
+    if (!last[field]) continue;
+    const std::optional<std::string_view> content =
+        Content(reader, *last[field], version, storage, cut);
+    if (!content) continue;
+    AssignFrameText(read.Texts[field], *content);
+    take(field);
   }
   if (version == 4) {
     std::string& year = read.Texts[std::size_t(TField::Year)];
     year.resize(CutToCharacters(year, 4).size());
-  }
-  // The comment shown is the first whose description is empty.
-  if (fields & (1u << std::size_t(TField::Comment))) {
-    for (const TFrameSpan& span : spans) {
-      if (IdKey(span) != ids[std::size_t(TField::Comment)]) continue;
-      const std::optional<std::string_view> content = Content(reader, span, version, storage);
-      const std::optional<TCommentParts> parts = content ? SplitComment(*content) : std::nullopt;
-      if (parts && parts->EmptyDescription) {
-        AssignDecodedText(read.Texts[std::size_t(TField::Comment)], parts->Encoding, parts->Text,
-                          parts->Order);
-        break;
-      }
-    }
   }
   return true;
 }

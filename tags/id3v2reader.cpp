@@ -55,11 +55,10 @@ void TID3v2Reader::OpenArea() {
   // Versions 2.2 and 2.3 unsynchronise everything behind the header, extended header included;
   // frame sizes count the bytes as they were before.
   if (Version() < 4 && (FHeader[5] & Unsynchronised)) {
-    FDecoded = UndoUnsync(ReadArea(FBegin, FEnd - FBegin));
-    FDecodedSource.emplace(FDecoded);
-    FArea = &*FDecodedSource;
+    FDecoded.emplace(FSource, FBegin, FEnd);
+    FArea = &*FDecoded;
+    FEnd -= FBegin;
     FBegin = 0;
-    FEnd = std::int64_t(FDecoded.size());
   }
   if (Version() >= 3 && (FHeader[5] & Extended)) {
     std::uint8_t size[4] = {};
@@ -75,9 +74,9 @@ void TID3v2Reader::OpenArea() {
   }
 }
 
-TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes, std::vector<TFrameSpan>& spans) {
+TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes,
+                                        const std::function<void(const TFrameSpan&)>* visit) {
   TWalk walk;
-  spans.clear();
   const std::size_t idLength = Version() == 2 ? 3 : 4;
   const std::int64_t headerLength = Version() == 2 ? 6 : 10;
   std::int64_t position = FBegin;
@@ -105,7 +104,7 @@ TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes, std::vector<TFrameSpa
     span.Offset = position + headerLength;
     span.Size = std::min<std::int64_t>(size, FEnd - span.Offset);
     walk.ValidIds += IsValidId(header, idLength) ? 1 : 0;
-    spans.push_back(span);
+    if (visit) (*visit)(span);
     position += headerLength + std::int64_t(size);  // 64-bit: a size near 2^32 cannot wrap
     if (position > FEnd) {
       walk.Overran = true;
@@ -121,30 +120,38 @@ bool TID3v2Reader::EndsCleanly(const TWalk& walk) const {
   return !walk.Overran && (walk.End == FEnd || walk.EndsInPadding);
 }
 
+bool TID3v2Reader::SyncSafeSizes() {
+  if (!FSyncSafe) {
+    FSyncSafe = Version() == 4;
+    // Some writers put plain sizes into 2.4 frames. Where a size reads differently in the two
+    // ways and the sync-safe reading does not end cleanly, the plain one wins when it does, or
+    // when it finds more frames with valid ids. Only headers are read for this.
+    if (Version() == 4) {
+      const TWalk walk = Walk(true, nullptr);
+      if (walk.Ambiguous && !EndsCleanly(walk)) {
+        const TWalk plain = Walk(false, nullptr);
+        FSyncSafe = !(EndsCleanly(plain) || plain.ValidIds > walk.ValidIds);
+      }
+    }
+  }
+  return *FSyncSafe;
+}
+
 std::vector<TFrameSpan> TID3v2Reader::Frames() {
   std::vector<TFrameSpan> spans;
-  Frames(spans);
+  VisitFrames([&](const TFrameSpan& span) { spans.push_back(span); });
   return spans;
 }
 
-void TID3v2Reader::Frames(std::vector<TFrameSpan>& spans) {
-  spans.clear();
+void TID3v2Reader::VisitFrames(const std::function<void(const TFrameSpan&)>& visit) {
   if (!Readable()) return;
   OpenArea();
-  const TWalk walk = Walk(true, spans);
-  // Some writers put plain sizes into 2.4 frames. Where a size reads differently in the two
-  // ways and the sync-safe reading does not end cleanly, the plain one wins when it does, or
-  // when it finds more frames with valid ids.
-  if (Version() == 4 && walk.Ambiguous && !EndsCleanly(walk)) {
-    std::vector<TFrameSpan> plainSpans;
-    const TWalk plain = Walk(false, plainSpans);
-    if (EndsCleanly(plain) || plain.ValidIds > walk.ValidIds) spans = std::move(plainSpans);
-  }
+  Walk(SyncSafeSizes(), &visit);
 }
 
-std::string TID3v2Reader::Body(const TFrameSpan& span) {
+std::string TID3v2Reader::Body(const TFrameSpan& span, std::int64_t limit) {
   OpenArea();
-  std::string body = ReadArea(span.Offset, span.Size);
+  std::string body = ReadArea(span.Offset, std::min(span.Size, limit));
   // In 2.4 the tag's flag means that every frame was unsynchronised on its own.
   if (Version() == 4 && (FHeader[5] & Unsynchronised) && !(span.Flags & FrameUnsynchronised24)) {
     body = UndoUnsync(body);

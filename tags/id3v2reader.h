@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +11,7 @@
 
 #include "tags/bytesource.h"
 #include "tags/id3v2frame.h"
+#include "tags/unsyncsource.h"
 
 // Where a frame lies: its id and flags, and the offset and length of its body in the tag's
 // frame area. A body that would reach past the end of the tag is cut there.
@@ -24,8 +27,8 @@ struct TFrameSpan {
 
 // Reads the ID3v2 tag at the start of a byte source, version 2.2, 2.3 or 2.4: the header, the
 // extended header, the 2.4 footer and unsynchronisation are dealt with here, so that callers
-// see frames only. Listing the frames reads their headers alone; a body is read when asked for,
-// except that a 2.2 or 2.3 tag unsynchronised as a whole is read whole at once.
+// see frames only. Listing the frames reads their headers alone and a body is read when asked
+// for; a 2.2 or 2.3 tag unsynchronised as a whole is decoded as far as it is read.
 class TID3v2Reader {
  public:
   // Reads the ten header bytes.
@@ -49,11 +52,13 @@ class TID3v2Reader {
   // The frames in the order they are stored, up to the padding, the end of the tag or a frame
   // header cut short by that end. Empty when the tag is not readable.
   std::vector<TFrameSpan> Frames();
-  // The same into `spans`, whose room a reader of many tags reuses.
-  void Frames(std::vector<TFrameSpan>& spans);
-  // The body of a listed frame as stored, with a 2.4 tag's unsynchronisation undone for a frame
-  // that does not carry its own unsynchronisation flag.
-  std::string Body(const TFrameSpan& span);
+  // The same, each frame handed to `visit` as it is found and none kept: the memory a walk
+  // costs does not grow with the number of frames.
+  void VisitFrames(const std::function<void(const TFrameSpan&)>& visit);
+  // The body of a listed frame as stored, at most `limit` bytes of it, with a 2.4 tag's
+  // unsynchronisation undone for a frame that does not carry its own unsynchronisation flag.
+  std::string Body(const TFrameSpan& span,
+                   std::int64_t limit = std::numeric_limits<std::int64_t>::max());
   // The same without a copy, where the source has the body at hand and the tag's
   // unsynchronisation leaves it as stored; valid until the next read. No value otherwise.
   std::optional<std::string_view> BodyView(const TFrameSpan& span);
@@ -70,10 +75,13 @@ class TID3v2Reader {
   };
 
   void OpenArea();
-  // Walks the frames into `spans`.
-  TWalk Walk(bool syncSafeSizes, std::vector<TFrameSpan>& spans);
+  // Walks the frames, handing each to `visit` when there is one.
+  TWalk Walk(bool syncSafeSizes, const std::function<void(const TFrameSpan&)>* visit);
   // The walk ended at the end of the tag or where padding begins.
   bool EndsCleanly(const TWalk& walk) const;
+  // Whether the frame sizes read as sync-safe integers: always in a 2.4 tag, unless some
+  // writer put plain sizes there (see the .cpp); never in the other versions.
+  bool SyncSafeSizes();
   std::string ReadArea(std::int64_t offset, std::int64_t size);
 
   TByteSource& FSource;
@@ -82,8 +90,10 @@ class TID3v2Reader {
   std::int64_t FExtent = 0;
   bool FAreaOpen = false;
   TByteSource* FArea = nullptr;  // the source, or the unsynchronised tag decoded
-  std::string FDecoded;
-  std::optional<TMemorySource> FDecodedSource;
+  std::optional<TUnsyncSource> FDecoded;
+  std::optional<bool> FSyncSafe;
   std::int64_t FBegin = 0;  // the frames' part of the area, extended header skipped
+  // The end of the frames' part. Of an unsynchronised tag only the raw length is known without
+  // decoding it all: the decoded area ends earlier, where reads of it come back short.
   std::int64_t FEnd = 0;
 };

@@ -92,7 +92,7 @@ void TMP3Tag::ReadTag(int dirFd, const char* name, const std::string& path) {
     file.emplace(dirFd, name, path, TFileAccess::Read, true);
     wasLink = true;
   }
-  TFileSource source(*file);
+  TFileSource source(*file, path);
   // Kept from read to read, so that the texts of most tags cost no allocation until they are
   // packed.
   thread_local TID3v2Texts version2;

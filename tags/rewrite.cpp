@@ -117,7 +117,7 @@ TFileIdentity RewriteFile(const std::string& path, const TSaveExpectation* expec
   TPosixFile& original = target.File();
   original.DenySharing(path);
   if (expect) target.ExpectKind(expect->Kind);
-  TFileSource source(original);
+  TFileSource source(original, path);
   const std::optional<TNewTag> made = makeTag(source);
   if (!made || made->RestStart < 0 || made->RestStart > original.SizeAtOpen())
     throw TFileOpenError(path, "Its new tag could not be made.");

@@ -80,7 +80,7 @@ TSaveTarget::TFolder::~TFolder() {
 }
 
 void TSaveTarget::ExpectKind(TTagKind kind) {
-  TFileSource source(*FFile);
+  TFileSource source(*FFile, FPath);
   if (TagKindOf(source) != kind) throw TFileChangedError(FPath);
 }
 

@@ -61,7 +61,7 @@ TEST_F(ID3v2File, ReadSkipsLargeBodiesWherePicturesSit) {
 TEST_F(ID3v2File, FileSourceGivesTheBytesOfEveryRange) {
   const std::string bytes = Audio(20000);
   const TPosixFile file(Song(bytes), TFileAccess::Read);
-  TFileSource source(file);
+  TFileSource source(file, FPath);
   TMemorySource memory(bytes);
   // Ranges inside a window, across windows, back to an earlier window, larger than a window,
   // and reaching past the end.

@@ -179,7 +179,7 @@ TEST(ID3v2Parse, HeaderDecidesWhetherFramesAreRead) {
 class THeaderOnly : public TByteSource {
  public:
   THeaderOnly(std::string header, std::int64_t size) : FHeader(std::move(header)), FSize(size) {}
-  std::int64_t Size() const override { return FSize; }
+  std::int64_t Size() override { return FSize; }
   std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) override {
     return TMemorySource(FHeader).ReadAt(offset, out, n);
   }

@@ -117,7 +117,7 @@ TEST_F(SaveTarget, FileChangedSinceItWasReadIsNotWritten) {
 
     EXPECT_FALSE(Save(tag));
     ASSERT_EQ(Reports.size(), 1u);
-    EXPECT_NE(Reports[0].find("It changed since it was read"), std::string::npos) << Reports[0];
+    EXPECT_NE(Reports[0].find("The file changed since it was read"), std::string::npos) << Reports[0];
     EXPECT_EQ(ReadFileBytes(outside), "root:x:0:0::/root:/bin/sh\n");
     EXPECT_EQ(ReadFileBytes(FPath), changed);
     EXPECT_EQ(Entries(Dir.Path()), std::set<std::string>{"song.mp3"});

@@ -260,7 +260,7 @@ TEST_F(Saving, FileReplacedByALinkSinceTheScanIsNotWritten) {
   }
   {
     // Reported in the order of the rows, which is the folder's listing order.
-    const QString changed = "\rIt changed since it was read.";
+    const QString changed = "\rThe file changed since it was read.";
     const QString a = FailurePrefix + QString::fromStdString(A) + changed;
     const QString c = TagLayerFailure + QString::fromStdString(C) + changed;
     TScriptedBoxes boxes;
