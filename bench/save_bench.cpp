@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "tags/mp3tag.h"
-#include "tags/reporter.h"
 
 extern char** environ;
 
@@ -47,8 +46,7 @@ void MakeTaggedFile(const std::string& path, std::size_t bytes) {
   tag.SetTitle("Benchmark title");
   tag.SetArtist("Benchmark artist");
   tag.SetAlbum("Benchmark album");
-  tag.WriteTag();
-  if (tag.Modified()) throw std::runtime_error("could not tag " + path);
+  tag.WriteTag();  // throws when the file cannot be tagged
 }
 
 void RunCp(const std::string& from, const std::string& to) {
@@ -88,7 +86,6 @@ TSizeResult MeasureSize(const std::string& dir, std::size_t mib, int reps) {
     auto start = Clock::now();
     tag.WriteTag();
     best.Save = std::min(best.Save, SecondsSince(start));
-    if (tag.Modified()) throw std::runtime_error("WriteTag failed on " + path);
 
     sync();
     start = Clock::now();
@@ -132,7 +129,6 @@ int main(int argc, char** argv) {
     }
     dir = pattern;
   }
-  SetTagReporter([](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
 
   int status = 0;
   try {

@@ -12,7 +12,7 @@
 #include "tags/id3v1block.h"
 #include "tags/id3v2.h"
 #include "tags/id3v2convert.h"
-#include "tags/id3v2fields.h"
+#include "tags/fields.h"
 #include "tags/id3v2parse.h"
 #include "tags/id3v2reader.h"
 #include "tags/textcodec.h"

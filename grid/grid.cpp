@@ -108,7 +108,8 @@ QStringView TGrid::CellStorage(int row, int column) const {
   return OnGetCellData ? OnGetCellData(row, column) : QStringView();
 }
 
-int TGrid::MaxLength(int column) const {
+int TGrid::MaxLength(int row, int column) const {
+  if (OnGetMaxLength) return std::clamp(OnGetMaxLength(row, column), 0, AnyLength);
   if (column < 0 || column >= static_cast<int>(MaxLengths.size())) return AnyLength;
   return std::clamp(MaxLengths[column], 0, AnyLength);
 }

@@ -40,6 +40,9 @@ class TGrid : public QTableView {
   // editor open; when the grid must leave the cell anyway (another cell was clicked) the edit is
   // then dropped.
   using EndEditFn = std::function<void(QString& text, int row, int column, bool& allow)>;
+  // The most characters an editor of this cell takes, where the owner decides it cell by cell;
+  // the column's maximum otherwise.
+  using GetMaxLengthFn = std::function<int(int row, int column)>;
 
   explicit TGrid(QWidget* parent = nullptr);
   ~TGrid() override;
@@ -50,6 +53,7 @@ class TGrid : public QTableView {
   EnteringRowFn OnEnteringRow;
   BeginEditFn OnBeginEdit;
   EndEditFn OnEndEdit;
+  GetMaxLengthFn OnGetMaxLength;
 
   // Headings, default widths in pixels and the editors' maximum lengths in characters, one
   // entry per column; a character outside the basic plane counts as one. A column without a
@@ -94,7 +98,7 @@ class TGrid : public QTableView {
   friend class TGridDelegate;
 
   QStringView CellStorage(int row, int column) const;
-  int MaxLength(int column) const;
+  int MaxLength(int row, int column) const;
   void NotifyEnteringRow(int row);
   void MoveTo(int modelRow, int column);
   int PageRows() const;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <limits>
 
 #include "grid/characterlimit.h"
 #include "grid/grid.h"
@@ -76,7 +77,10 @@ QWidget* TGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
                                      const QModelIndex& index) const {
   auto* editor = new QLineEdit(parent);
   editor->setFrame(false);
-  editor->setValidator(new TCharacterLimit(Grid.MaxLength(index.column()), editor));
+  editor->setValidator(
+      new TCharacterLimit(Grid.MaxLength(index.row() + 1, index.column()), editor));
+  // The validator holds the limit; a line edit's own would cut a text at 32,767 units.
+  editor->setMaxLength(std::numeric_limits<int>::max());
   editor->setFont(Grid.font());
   editor->setTextMargins(TextIndent - 1, 0, 0, 0);
   // A cell being edited shows window text on button face.

@@ -83,7 +83,7 @@ bool TGrid::AcceptEdit() {
   }
   if (!self || !Editor) return true;  // the editor was dropped meanwhile: its row went away
   if (!allow) return false;
-  if (EditIndex.isValid()) Model->StoreText(EditIndex, text, MaxLength(column));
+  if (EditIndex.isValid()) Model->StoreText(EditIndex, text, MaxLength(row, column));
   DropEditor();
   return true;
 }

@@ -32,8 +32,6 @@ std::string FailureReason(int error, TFailedOn on) {
   }
 }
 
-std::string ReadFailure(int error) {
-  return "The file could not be read. " + FailureReason(error);
-}
+std::string ReadFailure(int error) { return "The file could not be read. " + FailureReason(error); }
 
 std::string ChangedReason() { return "The file changed since it was read."; }

@@ -8,17 +8,21 @@
 // names the path and the reason.
 class TFileOpenError : public std::runtime_error {
  public:
-  TFileOpenError(const std::string& path, const std::string& reason)
+  // `error`: the system's error number behind it, 0 when none.
+  TFileOpenError(const std::string& path, const std::string& reason, int error = 0)
       : std::runtime_error("Cannot open file \"" + path + "\". " + reason),
         FPath(path),
-        FReason(reason) {}
+        FReason(reason),
+        FError(error) {}
   const std::string& Path() const { return FPath; }
   // Why, as a sentence of its own in a user's words.
   const std::string& Reason() const { return FReason; }
+  int Error() const { return FError; }
 
  private:
   std::string FPath;
   std::string FReason;
+  int FError;
 };
 
 // A save found another file under the name than the one that was read (replaced, or a symbolic

@@ -7,8 +7,6 @@
 namespace {
 
 constexpr std::uint8_t Marker[3] = {'T', 'A', 'G'};
-constexpr std::size_t GenreOffset = 127;
-constexpr std::uint8_t NoGenre = 255;
 
 // The end of a field, kept inside the block whatever offset and width a caller passes.
 std::size_t FieldEnd(std::uint8_t offset, std::uint8_t width) {
@@ -24,6 +22,16 @@ bool HasBlockMarker(const TID3v1Block& block) {
 void WriteBlockMarker(TID3v1Block& block) {
   if (!HasBlockMarker(block)) block[GenreOffset] = NoGenre;
   std::copy(std::begin(Marker), std::end(Marker), block.begin());
+}
+
+std::uint8_t BlockTrack(const TID3v1Block& block) {
+  return block[TrackMarkOffset] == 0 ? block[TrackOffset] : 0;
+}
+
+void SetBlockTrack(TID3v1Block& block, std::uint8_t track) {
+  WriteBlockMarker(block);
+  block[TrackMarkOffset] = 0;
+  block[TrackOffset] = track;
 }
 
 std::string ReadBlockField(const TID3v1Block& block, std::uint8_t offset, std::uint8_t width) {

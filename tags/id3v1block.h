@@ -17,12 +17,24 @@ constexpr std::uint8_t YearOffset = 93;
 constexpr std::uint8_t CommentOffset = 97;
 constexpr std::uint8_t TextWidth = 30;
 constexpr std::uint8_t YearWidth = 4;
+// Version 1.1 keeps a track number in byte 126, behind a zero byte that ends a comment of at
+// most 28 characters; byte 127 numbers the genre in the standard list, 255 meaning none.
+constexpr std::uint8_t TrackMarkOffset = 125;
+constexpr std::uint8_t TrackOffset = 126;
+constexpr std::uint8_t GenreOffset = 127;
+constexpr std::uint8_t NoGenre = 255;
 
 // The first three bytes are exactly "TAG" (upper case).
 bool HasBlockMarker(const TID3v1Block& block);
 // Sets the marker. A block that had none is a new one: its genre byte becomes 255 (no genre),
 // since players show 0 as "Blues".
 void WriteBlockMarker(TID3v1Block& block);
+
+// The track number of a version 1.1 block; 0 when the block holds none.
+std::uint8_t BlockTrack(const TID3v1Block& block);
+// Makes the block a version 1.1 block holding the track (0: none): a comment reaching into
+// byte 125 is cut to 28 characters.
+void SetBlockTrack(TID3v1Block& block, std::uint8_t track);
 
 // The field's bytes up to the first 0 byte (all of them without one), trailing spaces dropped.
 // A field reaching past the block is cut at its end.

@@ -74,8 +74,8 @@ std::uint16_t StatusFlags(std::uint16_t flags, std::uint8_t version) {
   return 0;
 }
 
-std::optional<std::string> FrameContent(std::string body, std::uint16_t flags,
-                                        std::uint8_t version, std::size_t limit) {
+std::optional<std::string> FrameContent(std::string body, std::uint16_t flags, std::uint8_t version,
+                                        std::size_t limit) {
   const std::optional<std::size_t> prefix = PrefixLength(flags, version);
   if (!prefix) return std::nullopt;
   if (FrameUnsynchronised(flags, version)) body = UndoUnsync(body);

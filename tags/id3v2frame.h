@@ -30,8 +30,7 @@ constexpr std::size_t MaxInflatedContent = std::size_t(16) << 20;
 // in front of compressed data; zlib compression, inflated to at most `limit` bytes (a longer
 // content comes back cut there). No value for an encrypted frame, nor for a compressed one that
 // does not inflate or inflates beyond MaxInflatedContent.
-std::optional<std::string> FrameContent(std::string body, std::uint16_t flags,
-                                        std::uint8_t version,
+std::optional<std::string> FrameContent(std::string body, std::uint16_t flags, std::uint8_t version,
                                         std::size_t limit = MaxInflatedContent);
 // A 2.4 frame carrying its own unsynchronisation: its content must be decoded from its body.
 bool FrameUnsynchronised(std::uint16_t flags, std::uint8_t version);

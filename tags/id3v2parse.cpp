@@ -8,29 +8,11 @@
 #include <utility>
 
 #include "tags/bytesource.h"
-#include "tags/id3v2.h"
-#include "tags/id3v2fields.h"
+#include "tags/fields.h"
 #include "tags/id3v2frame.h"
 #include "tags/id3v2reader.h"
 #include "tags/id3v2text.h"
 #include "tags/textcodec.h"
-#include "tags/texttrim.h"
-
-struct TID3v2Access {
-  static void Fill(TID3v2& tag, TID3v2Texts& read) {
-    tag.FExists = read.Exists;
-    tag.FVersion = read.Version;
-    tag.FSize = read.Size;
-    const auto text = [&](TField field) -> std::string& { return read.Texts[std::size_t(field)]; };
-    tag.FTitle = std::move(text(TField::Title));
-    tag.FArtist = std::move(text(TField::Artist));
-    tag.FAlbum = std::move(text(TField::Album));
-    tag.FTrack = ParseTrack(text(TField::Track));
-    tag.FYear = std::move(text(TField::Year));
-    tag.FGenre = ParseGenre(text(TField::Genre));
-    tag.FComment = std::move(text(TField::Comment));
-  }
-};
 
 namespace {
 
@@ -47,13 +29,6 @@ std::uint32_t IdKey(const TFrameSpan& span) {
   std::uint32_t key = 0;
   std::memcpy(&key, span.IdBytes.data(), sizeof key);
   return key;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // The most of a body a listing reads: enough for MaxListedText bytes of UTF-8 in any encoding
@@ -90,7 +65,7 @@ bool KeepListed(std::string& text) {
 
 }  // namespace
 
-bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& read, std::uint8_t fields) {
+bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& read, TFieldSet fields) {
   read.Exists = false;
   read.Version = 0;
   read.Size = 0;
@@ -151,46 +126,4 @@ bool ReadID3v2Texts(TByteSource& source, TID3v2Texts& read, std::uint8_t fields)
     year.resize(CutToCharacters(year, 4).size());
   }
   return true;
-}
-
-bool ParseID3v2(TByteSource& source, TID3v2& tag) {
-  tag.Clear();
-  TID3v2Texts read;
-  if (!ReadID3v2Texts(source, read)) return false;
-  TID3v2Access::Fill(tag, read);
-  return true;
-}
-
-std::int64_t ParseTrack(std::string_view text) {
-  const std::string trimmed = Trim(text);
-  std::string_view number = std::string_view(trimmed).substr(0, trimmed.find('/'));
-  bool negative = false;
-  if (!number.empty() && (number[0] == '+' || number[0] == '-')) {
-    negative = number[0] == '-';
-    number.remove_prefix(1);
-  }
-  int base = 10;
-  if (!number.empty() && (number[0] == '$' || number[0] == 'x' || number[0] == 'X')) {
-    base = 16;
-    number.remove_prefix(1);
-  } else if (number.size() >= 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X')) {
-    base = 16;
-    number.remove_prefix(2);
-  }
-  if (number.empty() || negative) return 0;
-  std::int64_t value = 0;
-  for (const char c : number) {
-    const int digit = HexDigit(c);
-    if (digit < 0 || digit >= base) return 0;
-    // A number beyond the 64-bit range cannot be kept; it counts as no number.
-    if (value > (INT64_MAX - digit) / base) return 0;
-    value = value * base + digit;
-  }
-  return value;
-}
-
-std::string ParseGenre(std::string_view text) {
-  const std::string trimmed = Trim(text);
-  const std::size_t close = trimmed.rfind(')');
-  return close == std::string::npos ? trimmed : trimmed.substr(close + 1);
 }

@@ -75,7 +75,7 @@ void TID3v2Reader::OpenArea() {
 }
 
 TID3v2Reader::TWalk TID3v2Reader::Walk(bool syncSafeSizes,
-                                        const std::function<void(const TFrameSpan&)>* visit) {
+                                       const std::function<void(const TFrameSpan&)>* visit) {
   TWalk walk;
   const std::size_t idLength = Version() == 2 ? 3 : 4;
   const std::int64_t headerLength = Version() == 2 ? 6 : 10;

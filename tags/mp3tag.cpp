@@ -6,73 +6,71 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <optional>
 
 #include "tags/bytesource.h"
 #include "tags/fileerror.h"
+#include "tags/genres.h"
 #include "tags/id3v1block.h"
-#include "tags/id3v2.h"
 #include "tags/id3v2parse.h"
+#include "tags/id3v2save.h"
 #include "tags/posixfile.h"
-#include "tags/reporter.h"
 #include "tags/savetarget.h"
 #include "tags/textcodec.h"
 #include "tags/texttrim.h"
 
 namespace {
 
-// Field values cross the interface as UTF-8 texts of at most 255 characters; messages are cut
-// to 255 bytes.
-constexpr std::size_t MaxText = 255;
-
 constexpr std::int64_t BlockSize = std::tuple_size_v<TID3v1Block>;
 
-// The fields of the block by bit, in the order of their offsets; the last bit stands for any
-// other range, which makes a store write the whole block.
-constexpr std::uint8_t FieldOffsets[] = {TitleOffset, ArtistOffset, AlbumOffset, YearOffset,
-                                         CommentOffset};
-constexpr std::uint8_t OtherBytes = 0x80;
+std::size_t Index(TField field) { return 1 + std::size_t(field); }
 
-std::uint8_t FieldBit(std::uint8_t offset) {
-  for (std::size_t i = 0; i < std::size(FieldOffsets); ++i)
-    if (FieldOffsets[i] == offset) return std::uint8_t(1u << i);
-  return OtherBytes;
-}
-
-// Where an ID3v2 value lies among the object's strings, by block offset: any other offset than
-// the first four stands for the comment.
-std::size_t Version2Index(std::uint8_t offset) {
-  for (std::size_t i = 0; i + 1 < std::size(FieldOffsets); ++i)
-    if (FieldOffsets[i] == offset) return 1 + i;
-  return std::size(FieldOffsets);
-}
-
-constexpr TField Version2Fields[] = {TField::Title, TField::Artist, TField::Album, TField::Year,
-                                     TField::Comment};
-constexpr std::uint8_t Version2Read =
-    (1u << std::size_t(TField::Title)) | (1u << std::size_t(TField::Artist)) |
-    (1u << std::size_t(TField::Album)) | (1u << std::size_t(TField::Year)) |
-    (1u << std::size_t(TField::Comment));
-
-// The value as a getter gives it: at most 255 characters, without the spaces at the end of what
-// is left.
-std::string_view ShownText(std::string_view value) {
-  value = CutToCharacters(value, MaxText);
+std::string_view WithoutEndSpaces(std::string_view value) {
   while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
   return value;
 }
 
-// Copies the fields whose bits are set from one block into another.
-void CopyFields(const TID3v1Block& from, TID3v1Block& to, std::uint8_t bits) {
-  if (bits & OtherBytes) {
-    to = from;
-    return;
-  }
-  for (std::size_t i = 0; i < std::size(FieldOffsets); ++i) {
-    if (!(bits & (1u << i))) continue;
-    const std::size_t offset = FieldOffsets[i];
-    const std::size_t width = offset == YearOffset ? YearWidth : TextWidth;
+// The value as a getter gives it: without the spaces at its end, the Year at most 4 characters.
+std::string_view Shown(TField field, std::string_view value) {
+  value = WithoutEndSpaces(value);
+  return field == TField::Year ? CutToCharacters(value, YearWidth) : value;
+}
+
+std::string_view FileNameOf(std::string_view path) { return path.substr(path.rfind('/') + 1); }
+
+// A track number of a block: 1 to 255 in decimal digits; none for anything else.
+std::optional<std::uint8_t> BlockTrackNumber(std::string_view text) {
+  unsigned number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size() || number < 1 || number > 255)
+    return std::nullopt;
+  return std::uint8_t(number);
+}
+
+std::size_t LongestGenreName() {
+  static const std::size_t longest = [] {
+    std::size_t n = 0;
+    for (int i = 0; i < 255; ++i) n = std::max(n, GenreName(std::uint8_t(i)).size());
+    return n;
+  }();
+  return longest;
+}
+
+// Copies the bytes that hold the fields in `fields` from one block into another.
+void CopyFields(const TID3v1Block& from, TID3v1Block& to, TFieldSet fields, std::uint8_t comment) {
+  const auto copy = [&](std::size_t offset, std::size_t width) {
     std::copy_n(from.begin() + offset, width, to.begin() + offset);
+  };
+  for (const TField field : TagFields) {
+    if (!(fields & Bit(field))) continue;
+    if (field == TField::Track) {
+      copy(TrackMarkOffset, 2);
+    } else if (field == TField::Genre) {
+      copy(GenreOffset, 1);
+    } else {
+      copy(Info(field).BlockOffset, field == TField::Comment ? comment : Info(field).BlockWidth);
+    }
   }
 }
 
@@ -96,15 +94,14 @@ void TMP3Tag::ReadTag(int dirFd, const char* name, const std::string& path) {
   // Kept from read to read, so that the texts of most tags cost no allocation until they are
   // packed.
   thread_local TID3v2Texts version2;
-  ReadID3v2Texts(source, version2, Version2Read);
+  ReadID3v2Texts(source, version2);
   std::unique_ptr<TID3v1Block> block;
   if (!version2.Exists) {
     file->DenySharing(path);
     const std::int64_t size = file->SizeAtOpen();
     TID3v1Block read{};
     if (size >= BlockSize) {
-      if (source.ReadAt(size - BlockSize, read.data(), read.size()) != read.size())
-        throw TFileOpenError(path, "Its last 128 bytes could not be read.");
+      source.ReadAt(size - BlockSize, read.data(), read.size());
       if (HasBlockMarker(read)) block = std::make_unique<TID3v1Block>(read);
     }
   }
@@ -115,16 +112,18 @@ void TMP3Tag::ReadTag(int dirFd, const char* name, const std::string& path) {
       return version2.Texts[std::size_t(field)];
     };
     FStrings.Assign({path, text(TField::Title), text(TField::Artist), text(TField::Album),
-                     text(TField::Year), text(TField::Comment)});
+                     text(TField::Year), text(TField::Comment), text(TField::Track),
+                     text(TField::Genre)});
+    FCut = version2.Cut;
   } else {
     FStrings.Assign({path});
+    FCut = 0;
   }
   Block = std::move(block);
   FReadOnly = (file->Status().st_mode & S_IWUSR) == 0;
   Saved.Identity = {file->Status().st_dev, file->Status().st_ino, wasLink};
   Saved.Kind = FVersion2 ? TTagKind::Version2 : Block ? TTagKind::Version1 : TTagKind::None;
-  BlockFieldsSet = 0;
-  Version2FieldsSet = 0;
+  FieldsSet = 0;
   FModified = false;
   FHasTitle = TitleShown();
 }
@@ -134,7 +133,7 @@ TID3v1Block& TMP3Tag::BlockToSet() {
   return *Block;
 }
 
-void TMP3Tag::StoreBlock() {
+std::string TMP3Tag::StoreBlock() {
   const std::string path = FullPath();
   TSaveTarget target(path, &Saved.Identity, TFileAccess::ReadWrite);
   TPosixFile& file = target.File();
@@ -149,9 +148,8 @@ void TMP3Tag::StoreBlock() {
     // The fields set here go into the block the file holds now; the rest of it stays as another
     // program may have left it.
     TID3v1Block current{};
-    if (file.ReadAt(size - BlockSize, current.data(), current.size()) != BlockSize)
-      throw TFileOpenError(path, "Its last 128 bytes could not be read.");
-    CopyFields(block, current, BlockFieldsSet);
+    TFileSource(file, path).ReadAt(size - BlockSize, current.data(), current.size());
+    CopyFields(block, current, FieldsSet, BlockWidth(TField::Comment));
     block = current;
   } else {
     WriteBlockMarker(block);
@@ -163,42 +161,30 @@ void TMP3Tag::StoreBlock() {
     if (!overwrite) {
       [[maybe_unused]] const int restored = ::ftruncate(file.Fd(), size);
     }
-    throw TFileOpenError(path, ErrnoText(error));
+    throw TFileOpenError(path, FailureReason(error), error);
   }
   Saved.Kind = TTagKind::Version1;
-  BlockFieldsSet = 0;
-}
-
-void TMP3Tag::SaveVersion2() {
-  const std::string path = FullPath();
-  try {
-    TID3v2 tag;
-    for (std::size_t i = 0; i < std::size(Version2Fields); ++i) {
-      std::string value(FStrings[1 + i]);
-      if (Version2FieldsSet & (1u << i))
-        tag.Set(Version2Fields[i], value);
-      else
-        tag.Load(Version2Fields[i], std::move(value));
-    }
-    Saved.Identity = tag.Save(path, &Saved);
-    Saved.Kind = TTagKind::Version2;
-    Version2FieldsSet = 0;
-    FModified = false;
-  } catch (const std::exception& error) {
-    const auto* fileError = dynamic_cast<const TFileOpenError*>(&error);
-    ReportTagMessage(("Could not save the file " + path).substr(0, MaxText) + "\r" +
-                     (fileError ? fileError->Reason() : std::string(error.what())));
-  }
-}
-
-void TMP3Tag::WriteTag() {
-  if (!FModified) return;
-  if (FVersion2) {
-    SaveVersion2();
-    return;
-  }
-  StoreBlock();
+  FieldsSet = 0;
   FModified = false;
+  return {};
+}
+
+std::string TMP3Tag::SaveVersion2() {
+  TTagValues values;
+  for (const TField field : TagFields) values.Texts[std::size_t(field)] = FStrings[Index(field)];
+  values.Set = FieldsSet;
+  const TRewriteResult result =
+      RewriteFile(FullPath(), &Saved, [&](TByteSource& file) { return SavedTag(file, values); });
+  Saved.Identity = result.Identity;
+  Saved.Kind = TTagKind::Version2;
+  FieldsSet = 0;
+  FModified = false;
+  return result.Warning;
+}
+
+std::string TMP3Tag::WriteTag() {
+  if (!FModified) return {};
+  return FVersion2 ? SaveVersion2() : StoreBlock();
 }
 
 bool TMP3Tag::HasTag() const { return FVersion2 || (Block && HasBlockMarker(*Block)); }
@@ -206,87 +192,141 @@ bool TMP3Tag::HasTag() const { return FVersion2 || (Block && HasBlockMarker(*Blo
 bool TMP3Tag::TitleShown() const {
   // An ID3v2 title holds no blanks at its end, so it shows empty only when it is empty; the
   // scan asks this of every file.
-  if (FVersion2) return !FStrings[1].empty();
-  return HasTag() && !GetTitle().empty();
+  if (FVersion2) return !FStrings[Index(TField::Title)].empty();
+  return HasTag() && !Get(TField::Title).empty();
 }
 
 void TMP3Tag::ConvertToVersion2() {
   if (FVersion2) return;
-  const std::string title = GetTitle();
-  const std::string artist = GetArtist();
-  const std::string album = GetAlbum();
-  const std::string year = GetYear();
-  const std::string comment = GetComment();
+  std::array<std::string, FieldCount> texts;
+  for (const TField field :
+       {TField::Title, TField::Artist, TField::Album, TField::Year, TField::Comment})
+    texts[std::size_t(field)] = Get(field);
+  // The block's track and genre go along: the genre as its number in parentheses, as common
+  // writers put a genre of the standard list.
+  if (Block && BlockTrack(*Block) != 0)
+    texts[std::size_t(TField::Track)] = std::to_string(BlockTrack(*Block));
+  if (Block && HasBlockMarker(*Block) && (*Block)[GenreOffset] != NoGenre)
+    texts[std::size_t(TField::Genre)] = "(" + std::to_string((*Block)[GenreOffset]) + ")";
+
+  const auto text = [&](TField field) -> std::string_view { return texts[std::size_t(field)]; };
+  FStrings.Assign({FStrings[PathIndex], text(TField::Title), text(TField::Artist),
+                   text(TField::Album), text(TField::Year), text(TField::Comment),
+                   text(TField::Track), text(TField::Genre)});
   FVersion2 = true;
-  FStrings.Assign({FStrings[PathIndex], "", "", "", "", ""});
   Block.reset();
-  SetTitle(title);
-  SetArtist(artist);
-  SetAlbum(album);
-  SetYear(year);
-  SetComment(comment);
-}
-
-std::string TMP3Tag::GetField(std::uint8_t offset, std::uint8_t width) const {
-  if (FVersion2) return std::string(ShownText(FStrings[Version2Index(offset)]));
-  if (!Block) return "";
-  return Win1252ToUtf8(ReadBlockField(*Block, offset, width));
-}
-
-void TMP3Tag::SetField(std::uint8_t offset, std::uint8_t width, const std::string& text) {
-  const std::string_view value = CutToCharacters(text, MaxText);
-  if (FVersion2) {
-    const std::size_t index = Version2Index(offset);
-    FStrings.Set(index, TrimRightBlanks(value));
-    Version2FieldsSet |= std::uint8_t(1u << (index - 1));
-  } else {
-    WriteBlockField(BlockToSet(), offset, width, Utf8ToWin1252(value));
-    BlockFieldsSet |=
-        width == (offset == YearOffset ? YearWidth : TextWidth) ? FieldBit(offset) : OtherBytes;
+  FieldsSet = 0;
+  for (const TField field : TagFields) {
+    if (!text(field).empty()) FieldsSet |= Bit(field);
   }
+  // Converting an empty block changes nothing a save would write.
+  if (FieldsSet == 0) return;
+  FModified = true;
+  FHasTitle = TitleShown();
+}
+
+std::uint8_t TMP3Tag::BlockWidth(TField field) const {
+  if (field == TField::Comment && Block && BlockTrack(*Block) != 0) return TextWidth - 2;
+  return Info(field).BlockWidth;
+}
+
+std::string TMP3Tag::BlockValue(TField field) const {
+  if (!Block) return {};
+  switch (field) {
+    case TField::Track: {
+      const std::uint8_t track = BlockTrack(*Block);
+      return track == 0 ? std::string() : std::to_string(track);
+    }
+    case TField::Genre:
+      return HasBlockMarker(*Block) ? std::string(GenreName((*Block)[GenreOffset])) : "";
+    default:
+      return Win1252ToUtf8(ReadBlockField(*Block, Info(field).BlockOffset, BlockWidth(field)));
+  }
+}
+
+void TMP3Tag::SetBlockValue(TField field, const std::string& text) {
+  TID3v1Block& block = BlockToSet();
+  switch (field) {
+    case TField::Track:
+      SetBlockTrack(block, BlockTrackNumber(text).value_or(0));
+      break;
+    case TField::Genre:
+      WriteBlockMarker(block);
+      block[GenreOffset] = GenreNumber(text).value_or(NoGenre);
+      break;
+    default:
+      WriteBlockField(block, Info(field).BlockOffset, BlockWidth(field), Utf8ToWin1252(text));
+      break;
+  }
+}
+
+std::string TMP3Tag::Value(TField field) const {
+  if (field == TField::FileName) return std::string(FileNameOf(FStrings[PathIndex]));
+  if (FVersion2) return std::string(WithoutEndSpaces(FStrings[Index(field)]));
+  return BlockValue(field);
+}
+
+std::string TMP3Tag::Get(TField field) const {
+  std::string value = Value(field);
+  if (field == TField::Year) value.resize(CutToCharacters(value, YearWidth).size());
+  return value;
+}
+
+std::size_t TMP3Tag::Limit(TField field) const {
+  if (field == TField::FileName) return 0;
+  if (FVersion2) return std::max(Info(field).Limit, CharacterCount(Value(field)));
+  if (field == TField::Track) return 3;
+  if (field == TField::Genre) return LongestGenreName();
+  return BlockWidth(field);
+}
+
+bool TMP3Tag::Fits(TField field, const std::string& text) const {
+  if (field == TField::FileName) return false;
+  if (FVersion2) return true;
+  if (field == TField::Genre) return text.empty() || GenreNumber(text).has_value();
+  if (field == TField::Track) {
+    // A track takes the bytes behind a comment of 28 characters.
+    const bool roomBehindComment = CharacterCount(Get(TField::Comment)) <= TextWidth - 2;
+    return text.empty() || (BlockTrackNumber(text) && roomBehindComment);
+  }
+  return CharacterCount(text) <= Limit(field) && FitsWin1252(text);
+}
+
+void TMP3Tag::Set(TField field, const std::string& text) {
+  if (field == TField::FileName) return;
+  const std::string value(CutToCharacters(text, Limit(field)));
+  // Only a text that differs, byte for byte, from the value as read reaches the tag.
+  if (value == Value(field)) return;
+  if (FVersion2)
+    FStrings.Set(Index(field), TrimRightBlanks(value));
+  else
+    SetBlockValue(field, value);
+  FieldsSet |= Bit(field);
   FHasTitle = TitleShown();
   FModified = true;
 }
 
-void TMP3Tag::SetTagMarker() { WriteBlockMarker(BlockToSet()); }
-
-void TMP3Tag::SetChanged(std::uint8_t offset, std::uint8_t width, const std::string& text) {
-  // Only a text that differs, byte for byte, from the value as read reaches the tag.
-  if (text != GetField(offset, width)) SetField(offset, width, text);
-}
-
-TMP3Tag::TShownFields TMP3Tag::ShownFields(std::string& buffer) const {
-  TShownFields fields;
+TMP3Tag::TFieldTexts TMP3Tag::Texts(std::string& buffer) const {
+  TFieldTexts texts;
+  texts[std::size_t(TField::FileName)] = FileNameOf(FStrings[PathIndex]);
   if (FVersion2) {
-    for (std::size_t i = 0; i < ShownFieldCount; ++i) fields[i] = ShownText(FStrings[1 + i]);
-    fields[3] = CutToCharacters(fields[3], YearWidth);
-    return fields;
+    for (const TField field : TagFields)
+      texts[std::size_t(field)] = Shown(field, FStrings[Index(field)]);
+    return texts;
   }
-  if (!Block) return fields;
+  if (!Block) return texts;
   // The views are taken once every text is in, since appending may move the buffer.
   buffer.clear();
-  std::size_t ends[ShownFieldCount];
-  for (std::size_t i = 0; i < ShownFieldCount; ++i) {
-    const std::uint8_t offset = FieldOffsets[i];
-    buffer +=
-        Win1252ToUtf8(ReadBlockField(*Block, offset, offset == YearOffset ? YearWidth : TextWidth));
-    ends[i] = buffer.size();
+  std::size_t ends[FieldCount] = {};
+  for (const TField field : TagFields) {
+    buffer += BlockValue(field);
+    ends[std::size_t(field)] = buffer.size();
   }
-  for (std::size_t i = 0, begin = 0; i < ShownFieldCount; begin = ends[i++])
-    fields[i] = std::string_view(buffer).substr(begin, ends[i] - begin);
-  return fields;
+  std::size_t begin = 0;
+  for (const TField field : TagFields) {
+    const std::size_t end = ends[std::size_t(field)];
+    texts[std::size_t(field)] = std::string_view(buffer).substr(begin, end - begin);
+    begin = end;
+  }
+  return texts;
 }
-
-std::string TMP3Tag::GetTitle() const { return GetField(TitleOffset, TextWidth); }
-std::string TMP3Tag::GetArtist() const { return GetField(ArtistOffset, TextWidth); }
-std::string TMP3Tag::GetAlbum() const { return GetField(AlbumOffset, TextWidth); }
-std::string TMP3Tag::GetYear() const {
-  return std::string(CutToCharacters(GetField(YearOffset, YearWidth), YearWidth));
-}
-std::string TMP3Tag::GetComment() const { return GetField(CommentOffset, TextWidth); }
-
-void TMP3Tag::SetTitle(const std::string& text) { SetChanged(TitleOffset, TextWidth, text); }
-void TMP3Tag::SetArtist(const std::string& text) { SetChanged(ArtistOffset, TextWidth, text); }
-void TMP3Tag::SetAlbum(const std::string& text) { SetChanged(AlbumOffset, TextWidth, text); }
-void TMP3Tag::SetYear(const std::string& text) { SetChanged(YearOffset, YearWidth, text); }
-void TMP3Tag::SetComment(const std::string& text) { SetChanged(CommentOffset, TextWidth, text); }

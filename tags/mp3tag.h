@@ -6,24 +6,25 @@
 #include <string>
 #include <string_view>
 
+#include "tags/fields.h"
 #include "tags/fileidentity.h"
 #include "tags/id3v1block.h"
 #include "tags/packedstrings.h"
 
 // The tag of one MP3 file, hiding whether it is held as ID3v2 or as the ID3v1 block at the end
 // of the file. A file with an ID3v2 tag is always handled through it; otherwise the 128-byte
-// block is used, and a file with neither gets a block as soon as a field is set. Field values are
-// UTF-8 texts of at most 255 characters.
+// block is used, and a file with neither gets a block as soon as a field is set. Fields are
+// named by TField; values are UTF-8 texts.
 //
 // A long list holds one object per file, so each keeps only what its file needs: its path and,
-// for an ID3v2 tag, the five values in one allocation; the block only for a file that has one
-// (or gets one); the identity and kind of tag a save checks; a few flags.
+// for an ID3v2 tag, the values in one allocation; the block only for a file that has one (or
+// gets one); the identity and kind of tag a save checks; a few flags.
 class TMP3Tag {
  public:
   TMP3Tag() = default;
 
-  // Loads the tag of the file. Throws TFileOpenError when no ID3v2 tag was found and the file
-  // cannot be opened for reading with sharing denied; the object then keeps what it held.
+  // Loads the tag of the file. Throws TFileOpenError when the file cannot be opened or read
+  // (an ID3v1 block is read with sharing denied); the object then keeps what it held.
   void ReadTag(const std::string& path);
   // The same for the file `name` in the open folder `dirFd`, whose whole path is `path`: a scan
   // that holds the folder open spares the system the walk along the path for every file.
@@ -31,39 +32,53 @@ class TMP3Tag {
 
   // Writes the tag back if Modified, into the file that was read only: a file replaced since
   // (another file or a symbolic link under the name) or whose kind of tag changed (none,
-  // version 1, version 2) is not written. An ID3v1 block whose file cannot be opened or written
-  // throws TFileOpenError, TFileChangedError for a changed file (Modified stays true, no partial
-  // block stays behind); a failed ID3v2 rewrite is reported through the tag reporter instead,
-  // with its reason.
-  void WriteTag();
+  // version 1, version 2) is not written. A failure of either kind of tag throws TFileOpenError
+  // (TFileChangedError for a changed file) whose reason is in the user's words; Modified then
+  // stays true and the file keeps its bytes. Returns what the person should know of a save
+  // that succeeded only in part (written, but not yet flushed to disk), else nothing.
+  std::string WriteTag();
 
   bool HasTag() const;
   bool IsVersion2() const { return FVersion2; }
+  // Makes the tag an ID3v2 tag holding the block's values, its track and genre included.
   void ConvertToVersion2();
 
-  // Field access by ID3v1 block offset (3, 33, 63, 93, 97) and width (30 or 4).
-  std::string GetField(std::uint8_t offset, std::uint8_t width) const;
-  void SetField(std::uint8_t offset, std::uint8_t width, const std::string& text);
-  void SetTagMarker();
+  // A field's value: for an ID3v1 block without its trailing spaces, for an ID3v2 tag as read
+  // or set, without the spaces at its end; the Year at most 4 characters; the File name the
+  // path's last part.
+  std::string Get(TField field) const;
+  // Sets a field: the text is cut to the field's limit, then compared with the whole value (a
+  // Year too): only a text that differs, byte for byte, changes the tag and sets Modified. The
+  // File name is not set here.
+  void Set(TField field, const std::string& text);
+  // The most characters the field takes: in a block its width (a comment beside a track 28),
+  // the track 3 and the genre its longest name; in an ID3v2 tag the field's limit, or the
+  // length of the whole value it holds where that is longer, since no text read is ever cut.
+  std::size_t Limit(TField field) const;
+  // The text can be kept as it is: in an ID3v1 block, it is within the field's limit and every
+  // character has a byte there (a track is a number from 1 to 255 beside a comment of at most
+  // 28 characters, a genre a name of the standard list); in an ID3v2 tag, any text.
+  bool Fits(TField field, const std::string& text) const;
+  // The listing kept only the start of the field's text, which was too long to show: it must
+  // not be edited from what was shown.
+  bool IsCut(TField field) const { return (FCut & Bit(field)) != 0; }
 
-  std::string GetTitle() const;
-  std::string GetArtist() const;
-  std::string GetAlbum() const;
-  std::string GetYear() const;  // at most 4 characters
-  std::string GetComment() const;
+  std::string GetTitle() const { return Get(TField::Title); }
+  std::string GetArtist() const { return Get(TField::Artist); }
+  std::string GetAlbum() const { return Get(TField::Album); }
+  std::string GetYear() const { return Get(TField::Year); }
+  std::string GetComment() const { return Get(TField::Comment); }
+  void SetTitle(const std::string& text) { Set(TField::Title, text); }
+  void SetArtist(const std::string& text) { Set(TField::Artist, text); }
+  void SetAlbum(const std::string& text) { Set(TField::Album, text); }
+  void SetYear(const std::string& text) { Set(TField::Year, text); }
+  void SetComment(const std::string& text) { Set(TField::Comment, text); }
 
-  static constexpr std::size_t ShownFieldCount = 5;
-  using TShownFields = std::array<std::string_view, ShownFieldCount>;
-  // The five values as the getters give them, in their order, without a copy of each: views of
-  // the object's own texts for an ID3v2 tag; for a block, of its texts converted into `buffer`.
-  // Valid until the object or the buffer changes.
-  TShownFields ShownFields(std::string& buffer) const;
-
-  void SetTitle(const std::string& text);
-  void SetArtist(const std::string& text);
-  void SetAlbum(const std::string& text);
-  void SetYear(const std::string& text);
-  void SetComment(const std::string& text);
+  using TFieldTexts = std::array<std::string_view, FieldCount>;
+  // Every field's value as Get gives it, without a copy of each: views of the object's own
+  // texts for an ID3v2 tag; for a block, of its texts converted into `buffer`. Valid until the
+  // object or the buffer changes.
+  TFieldTexts Texts(std::string& buffer) const;
 
   // The tag counts as valid: HasTag and a non-empty title.
   bool HasTitle() const { return FHasTitle; }
@@ -75,16 +90,22 @@ class TMP3Tag {
   bool ReadOnly() const { return FReadOnly; }
 
  private:
-  // FStrings holds the path, then for an ID3v2 tag the five values (Title, Artist, Album, Year,
-  // Comment) as read or set.
+  // FStrings holds the path, then for an ID3v2 tag the value of each field a frame holds, at
+  // 1 + its TField.
   static constexpr std::size_t PathIndex = 0;
 
-  void StoreBlock();
-  void SaveVersion2();
+  std::string StoreBlock();
+  std::string SaveVersion2();
   // HasTag and a non-empty title as GetTitle returns it.
   bool TitleShown() const;
-  // The field setters: SetField only when the text differs from the current value.
-  void SetChanged(std::uint8_t offset, std::uint8_t width, const std::string& text);
+  // A field's whole value, without the spaces at its end: what Get gives but for the Year,
+  // which Get shows at most 4 characters of. Setters compare with this.
+  std::string Value(TField field) const;
+  // The value of a field in the block.
+  std::string BlockValue(TField field) const;
+  void SetBlockValue(TField field, const std::string& text);
+  // The width of a text field in the block: a comment beside a track holds 28 characters.
+  std::uint8_t BlockWidth(TField field) const;
   // The block, made empty when the object has none yet.
   TID3v1Block& BlockToSet();
 
@@ -95,9 +116,8 @@ class TMP3Tag {
   bool FHasTitle = false;
   bool FReadOnly = false;
   bool FModified = false;
-  // The block's fields set since the read, by bit (title, artist, album, year, comment; the
-  // last bit for any other range): a store writes these into the block the file holds then.
-  std::uint8_t BlockFieldsSet = 0;
-  // The ID3v2 fields set since the read or the last save, by bit in the same order.
-  std::uint8_t Version2FieldsSet = 0;
+  // The fields set since the read or the last save: a save writes these alone, into the tag or
+  // block the file holds then.
+  TFieldSet FieldsSet = 0;
+  TFieldSet FCut = 0;  // the fields the listing cut
 };

@@ -31,8 +31,6 @@ void IgnoreFileSizeSignal() {
 
 }  // namespace
 
-std::string ErrnoText(int error) { return std::strerror(error); }
-
 TPosixFile::TPosixFile(const std::string& path, TFileAccess access) {
   Open(AT_FDCWD, path.c_str(), path, access, true);
 }
@@ -47,11 +45,14 @@ void TPosixFile::Open(int dirFd, const char* name, const std::string& path, TFil
   const int flags = (access == TFileAccess::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_CLOEXEC |
                     O_NOCTTY | (followLink ? 0 : O_NOFOLLOW);
   FFd = ::openat(dirFd, name, flags);
-  if (FFd < 0) throw TFileOpenError(path, ErrnoText(errno));
+  if (FFd < 0) {
+    const int error = errno;
+    throw TFileOpenError(path, FailureReason(error), error);
+  }
   if (::fstat(FFd, &FStatus) != 0) {
     const int error = errno;
     Close();
-    throw TFileOpenError(path, ErrnoText(error));
+    throw TFileOpenError(path, FailureReason(error), error);
   }
   if (!S_ISREG(FStatus.st_mode)) {
     Close();
@@ -76,10 +77,16 @@ TPosixFile TPosixFile::CreateNewIn(int dirFd, const std::string& name, const std
     fd = ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   OwnerOnly);
   }
-  if (fd < 0) throw TFileOpenError(path, ErrnoText(errno));
+  if (fd < 0) {
+    const int error = errno;
+    throw TFileOpenError(path, FailureReason(error, TFailedOn::Folder), error);
+  }
   TPosixFile file(fd);
   file.FNamed = named;
-  if (::fstat(fd, &file.FStatus) != 0) throw TFileOpenError(path, ErrnoText(errno));
+  if (::fstat(fd, &file.FStatus) != 0) {
+    const int error = errno;
+    throw TFileOpenError(path, FailureReason(error), error);
+  }
   IgnoreFileSizeSignal();
   return file;
 }
@@ -98,8 +105,7 @@ void TPosixFile::DenySharing(const std::string& path) {
   if (::flock(FFd, LOCK_EX | LOCK_NB) == 0) return;
   const int error = errno;
   Close();
-  throw TFileOpenError(
-      path, error == EWOULDBLOCK ? "It is in use by another program." : ErrnoText(error));
+  throw TFileOpenError(path, FailureReason(error), error);
 }
 
 std::int64_t TPosixFile::ReadAt(std::int64_t offset, void* buffer, std::size_t n) const {

@@ -54,6 +54,3 @@ class TPosixFile {
   struct stat FStatus {};
   bool FNamed = true;
 };
-
-// The reason for errno, for error messages.
-std::string ErrnoText(int error);

@@ -1,14 +1,13 @@
 #include "tags/rewrite.h"
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <optional>
 #include <utility>
-#include <vector>
 
 #include "tags/bytesource.h"
 #include "tags/filecopy.h"
@@ -19,7 +18,7 @@
 
 namespace {
 
-// Removes a named temporary file when the rewrite does not get as far as the rename.
+// Removes the new file's name when the rewrite does not get as far as keeping it.
 class TTempNameGuard {
  public:
   TTempNameGuard(int folderFd, std::string name) : FFolderFd(folderFd), FName(std::move(name)) {}
@@ -35,85 +34,100 @@ class TTempNameGuard {
   std::string FName;
 };
 
-bool IsRegularEntry(int folderFd, const std::string& name) {
-  struct stat status {};
-  return ::fstatat(folderFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-         S_ISREG(status.st_mode);
+[[noreturn]] void Fail(const std::string& path, int error, TFailedOn on = TFailedOn::File) {
+  throw TFileOpenError(path, FailureReason(error, on), error);
 }
 
-bool EndsWithMp3(const std::string& name) {
-  if (name.size() < 4) return false;
-  const std::string ext = name.substr(name.size() - 4);
-  return ext[0] == '.' && (ext[1] | 0x20) == 'm' && (ext[2] | 0x20) == 'p' && ext[3] == '3';
+void Check(bool done, const std::string& path, TFailedOn on = TFailedOn::File) {
+  if (!done) Fail(path, errno, on);
 }
 
-// The song a leftover of a crashed rewrite belongs to, or empty: "song.mp~" (named temporary
-// files) and "song.mp3~" (the temporary files of earlier versions) beside "song.mp3".
-std::string SongOfLeftover(const std::string& entry) {
-  if (entry.size() < 2 || entry.back() != '~') return {};
-  const std::string stem = entry.substr(0, entry.size() - 1);
-  if (EndsWithMp3(stem)) return stem;
-  if (EndsWithMp3(stem + "3")) return stem + "3";
-  return {};
-}
-
-// A crash between naming a new file and renaming it leaves it beside its song; every rewrite
-// removes such leftovers from its folder (they are never listed as songs). Reading the names
-// costs little beside the copy of a whole song.
-void RemoveLeftovers(int folderFd) {
-  const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listFd < 0) return;
-  DIR* list = ::fdopendir(listFd);
-  if (!list) {
-    ::close(listFd);
+// The new file takes the owner and group of the file it replaces. Only root may give a file
+// away: a save by anyone else of another user's file cannot keep its owner and fails, since a
+// save never changes who owns a file.
+void KeepOwnership(int fd, const struct stat& original, const std::string& path) {
+  struct stat made {};
+  if (::fchown(fd, original.st_uid, original.st_gid) == 0) return;
+  if (::fstat(fd, &made) == 0 && made.st_uid == original.st_uid && made.st_gid == original.st_gid)
     return;
-  }
-  std::vector<std::string> leftovers;
-  while (const dirent* entry = ::readdir(list)) {
-    const std::string name = entry->d_name;
-    const std::string song = SongOfLeftover(name);
-    if (!song.empty() && IsRegularEntry(folderFd, name) && IsRegularEntry(folderFd, song))
-      leftovers.push_back(name);
-  }
-  ::closedir(list);
-  for (const std::string& name : leftovers) ::unlinkat(folderFd, name.c_str(), 0);
+  throw TFileOpenError(path,
+                       made.st_uid != original.st_uid
+                           ? "The file belongs to another user, and saving it here would make "
+                             "you its owner."
+                           : "The file belongs to a group you are not in, and saving it here "
+                             "would change its group.");
 }
 
-// Root saving another user's file hands the copy back to that user; an unprivileged user
-// cannot give files away and may at least keep the group. Otherwise the defaults stay.
-void KeepOwnership(int fd, const struct stat& original) {
-  if (::fchown(fd, original.st_uid, original.st_gid) != 0) {
-    [[maybe_unused]] const int groupOnly = ::fchown(fd, uid_t(-1), original.st_gid);
+// Creates the new file: unnamed where the file system allows it, else under the first free
+// temporary name. Nothing that is there already is replaced or followed.
+TPosixFile CreateNew(int folderFd, const std::string& name, const std::string& path,
+                     std::string& tempName) {
+  for (int attempt = 0;; ++attempt) {
+    tempName = TemporaryName(name, attempt);
+    try {
+      return TPosixFile::CreateNewIn(folderFd, tempName, path);
+    } catch (const TFileOpenError& error) {
+      if (error.Error() != EEXIST || attempt + 1 >= TemporaryNameAttempts) throw;
+    }
   }
 }
 
-// Gives an unnamed file the name: by its descriptor where the process may (root), else through
-// /proc.
-void LinkUnnamed(int fd, int folderFd, const std::string& name, const std::string& path) {
-  if (::linkat(fd, "", folderFd, name.c_str(), AT_EMPTY_PATH) == 0) return;
-  if (errno == ENOENT || errno == EPERM) {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, self.c_str(), folderFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return;
+// Gives an unnamed file the first free temporary name: by its descriptor where the process may
+// (root), else through /proc.
+void LinkUnnamed(int fd, int folderFd, const std::string& name, const std::string& path,
+                 std::string& tempName) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
+    tempName = TemporaryName(name, attempt);
+    if (::linkat(fd, "", folderFd, tempName.c_str(), AT_EMPTY_PATH) == 0) return;
+    if (errno == ENOENT || errno == EPERM) {
+      if (::linkat(AT_FDCWD, self.c_str(), folderFd, tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return;
+    }
+    if (errno != EEXIST) break;
   }
-  throw TFileOpenError(path, "The new file could not be named: " + ErrnoText(errno) + ".");
+  Fail(path, errno, TFailedOn::Folder);
 }
 
-void Check(bool done, const std::string& path, const std::string& what) {
-  if (!done) throw TFileOpenError(path, what + ": " + ErrnoText(errno) + ".");
+// The open file is still the one under the name, unchanged since it was opened: same inode,
+// size and time of its last write, and before any rename of ours (which sets it) the same time
+// of its last change of any kind.
+bool Unchanged(const TPosixFile& file, int folderFd, const std::string& name, bool renamed) {
+  struct stat now {
+  }, named{};
+  const struct stat& then = file.Status();
+  const auto same = [](const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  };
+  return ::fstat(file.Fd(), &now) == 0 && now.st_size == then.st_size &&
+         same(now.st_mtim, then.st_mtim) && (renamed || same(now.st_ctim, then.st_ctim)) &&
+         ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         named.st_dev == then.st_dev && named.st_ino == then.st_ino;
+}
+
+int Exchange(int folderFd, const std::string& a, const std::string& b) {
+  return ::renameat2(folderFd, a.c_str(), folderFd, b.c_str(), RENAME_EXCHANGE) == 0 ? 0 : errno;
 }
 
 }  // namespace
 
-std::string TemporaryName(const std::string& name) {
+std::string TemporaryName(const std::string& name, int attempt) {
   if (name.empty()) return "~";
   std::string temp = name;
-  temp.back() = temp.back() == '~' ? '#' : '~';
+  if (attempt == 0 || temp.size() < 2) {
+    temp.back() = temp.back() == '~' ? '#' : '~';
+    return temp;
+  }
+  temp[temp.size() - 2] = '~';
+  temp.back() = char('0' + attempt % 10);
   return temp;
 }
 
-TFileIdentity RewriteFile(const std::string& path, const TSaveExpectation* expect,
-                          const TTagMaker& makeTag) {
-  TSaveTarget target(path, expect ? &expect->Identity : nullptr, TFileAccess::Read);
+TRewriteResult RewriteFile(const std::string& path, const TSaveExpectation* expect,
+                           const TTagMaker& makeTag) {
+  // Opened for writing although only read: a file the user may not write is refused here,
+  // before anything is made.
+  TSaveTarget target(path, expect ? &expect->Identity : nullptr, TFileAccess::ReadWrite);
   TPosixFile& original = target.File();
   original.DenySharing(path);
   if (expect) target.ExpectKind(expect->Kind);
@@ -123,35 +137,58 @@ TFileIdentity RewriteFile(const std::string& path, const TSaveExpectation* expec
     throw TFileOpenError(path, "Its new tag could not be made.");
 
   const int folderFd = target.FolderFd();
-  RemoveLeftovers(folderFd);
-  // Whatever lies under the temporary name beside the song being saved (a leftover of a crashed
-  // save of this very song, a link) goes; a folder stays, and the save then fails.
-  const std::string tempName = TemporaryName(target.Name());
-  ::unlinkat(folderFd, tempName.c_str(), 0);
-  TPosixFile copy = TPosixFile::CreateNewIn(folderFd, tempName, path);
+  const std::string& name = target.Name();
+  std::string tempName;
+  TPosixFile copy = CreateNew(folderFd, name, path, tempName);
   std::optional<TTempNameGuard> named;
   if (copy.Named()) named.emplace(folderFd, tempName);
 
   const struct stat& status = original.Status();
-  KeepOwnership(copy.Fd(), status);
+  KeepOwnership(copy.Fd(), status, path);
   const std::string& tag = made->Bytes;
-  Check(copy.WriteAt(0, tag.data(), tag.size()), path, "The new file could not be written");
+  Check(copy.WriteAt(0, tag.data(), tag.size()), path, TFailedOn::Folder);
   Check(CopyFileTail(original.Fd(), made->RestStart, original.SizeAtOpen(), copy.Fd(),
                      std::int64_t(tag.size())),
-        path, "The new file could not be written");
+        path, TFailedOn::Folder);
   CopyExtendedAttributes(original.Fd(), copy.Fd(), path);
   // After the attributes: a copied access list would otherwise set the permission bits.
-  Check(::fchmod(copy.Fd(), (status.st_mode & 0777) | S_IWUSR) == 0, path,
-        "The new file's permissions could not be set");
-  Check(::fsync(copy.Fd()) == 0, path, "The new file could not be written to disk");
+  Check(::fchmod(copy.Fd(), status.st_mode & 07777) == 0, path, TFailedOn::Folder);
+  Check(::fsync(copy.Fd()) == 0, path, TFailedOn::Folder);
 
   if (!copy.Named()) {
-    LinkUnnamed(copy.Fd(), folderFd, tempName, path);
+    LinkUnnamed(copy.Fd(), folderFd, name, path, tempName);
     named.emplace(folderFd, tempName);
   }
-  Check(::renameat(folderFd, tempName.c_str(), folderFd, target.Name().c_str()) == 0, path,
-        "The new file could not take the file's place");
-  named->Release();
-  target.FlushFolder();
-  return {copy.Status().st_dev, copy.Status().st_ino, expect && expect->Identity.WasLink};
+  if (!Unchanged(original, folderFd, name, false)) throw TFileChangedError(path);
+  const int exchanged = Exchange(folderFd, tempName, name);
+  if (exchanged == EINVAL || exchanged == ENOSYS || exchanged == EOPNOTSUPP) {
+    // A file system that cannot trade two names: the check right before the rename is the
+    // last word.
+    Check(::renameat(folderFd, tempName.c_str(), folderFd, name.c_str()) == 0, path,
+          TFailedOn::Folder);
+    named->Release();
+  } else {
+    if (exchanged != 0) Fail(path, exchanged, TFailedOn::Folder);
+    // The temporary name now holds what was under the file's name: it must be the file that
+    // was read, untouched; else another program saved it meanwhile, and its save stays.
+    if (!Unchanged(original, folderFd, tempName, true)) {
+      if (Exchange(folderFd, tempName, name) != 0) {
+        named->Release();  // that name now holds the other program's file
+        throw TFileOpenError(path,
+                             "The file changed while it was saved. The other program's "
+                             "version was kept as " +
+                                 tempName + ".");
+      }
+      throw TFileChangedError(path);
+    }
+    named.reset();  // the old file goes with the temporary name
+  }
+  TRewriteResult result{
+      {copy.Status().st_dev, copy.Status().st_ino, expect && expect->Identity.WasLink}, {}};
+  try {
+    target.FlushFolder();
+  } catch (const TFileOpenError& error) {
+    result.Warning = error.Reason();
+  }
+  return result;
 }

@@ -21,7 +21,10 @@ constexpr std::int64_t BlockSize = 128;
 std::string Resolved(const std::string& path) {
   const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
                                                          &std::free);
-  if (!real) throw TFileOpenError(path, ErrnoText(errno));
+  if (!real) {
+    const int error = errno;
+    throw TFileOpenError(path, FailureReason(error), error);
+  }
   return real.get();
 }
 
@@ -54,8 +57,10 @@ TSaveTarget::TSaveTarget(const std::string& path, const TFileIdentity* identity,
   if (FName.empty()) throw TFileOpenError(path, "It is not a regular file.");
 
   FFolder.Fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (FFolder.Fd < 0)
-    throw TFileOpenError(path, "Its folder cannot be opened: " + ErrnoText(errno) + ".");
+  if (FFolder.Fd < 0) {
+    const int error = errno;
+    throw TFileOpenError(path, FailureReason(error, TFailedOn::Folder), error);
+  }
   try {
     // A link under the last name is refused: one planted since the read would lead the save
     // into a file the person never chose.
@@ -86,7 +91,11 @@ void TSaveTarget::ExpectKind(TTagKind kind) {
 
 void TSaveTarget::FlushFolder() {
   // Some file systems cannot flush a folder at all; they keep no separate folder data to lose.
-  if (::fsync(FFolder.Fd) != 0 && errno != EINVAL && errno != EROFS)
+  if (::fsync(FFolder.Fd) != 0 && errno != EINVAL && errno != EROFS) {
+    const int error = errno;
     throw TFileOpenError(FPath,
-                         "Its folder could not be written to disk: " + ErrnoText(errno) + ".");
+                         "It was saved, but its folder could not be written to disk yet. " +
+                             FailureReason(error, TFailedOn::Folder),
+                         error);
+  }
 }

@@ -36,7 +36,7 @@ void CopyExtendedAttributes(int from, int to, const std::string& path) {
         return ::flistxattr(from, buffer, size);
       })) {
     if (errno == ENOTSUP) return;
-    throw TFileOpenError(path, "Its extended attributes cannot be read: " + ErrnoText(errno) + ".");
+    throw TFileOpenError(path, "Its extended attributes cannot be read. " + FailureReason(errno));
   }
   std::vector<char> value;
   for (std::size_t at = 0; at < names.size();) {
@@ -47,12 +47,12 @@ void CopyExtendedAttributes(int from, int to, const std::string& path) {
         })) {
       if (errno == ENODATA) continue;  // removed meanwhile
       throw TFileOpenError(
-          path, "Its extended attribute " + name + " cannot be read: " + ErrnoText(errno) + ".");
+          path, "Its extended attribute " + name + " cannot be read. " + FailureReason(errno));
     }
     if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0 &&
         !std::string_view(name).starts_with("security.")) {
-      throw TFileOpenError(
-          path, "Its extended attribute " + name + " cannot be kept: " + ErrnoText(errno) + ".");
+      throw TFileOpenError(path, "Its extended attribute " + name + " cannot be kept. " +
+                                     FailureReason(errno, TFailedOn::Folder));
     }
   }
 }

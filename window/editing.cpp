@@ -10,19 +10,20 @@
 
 namespace {
 
+constexpr int CommentColumn = int(TField::Comment);
+
 const QString ReadOnlyText =
     QStringLiteral("Tag cannot be changed :\rthe associated file is read-only");
 
-// An ID3v1 text field holds 30 characters of Windows-1252.
-constexpr std::size_t Version1Width = 30;
-
-// The version 1 question names what the text breaks: its length, its characters, or both.
-QString Version1Question(bool tooLong, bool foreign) {
+// The version 1 question names what the text breaks: its length, its characters, or both. A
+// comment beside a track number holds 28 characters.
+QString Version1Question(bool tooLong, bool foreign, std::size_t width) {
+  const QString length = QStringLiteral("have a maximum length of %1").arg(width);
   QString reason;
   if (tooLong && foreign)
-    reason = QStringLiteral("have a maximum length of 30 and cannot hold some of these characters");
+    reason = length + QStringLiteral(" and cannot hold some of these characters");
   else if (tooLong)
-    reason = QStringLiteral("have a maximum length of 30");
+    reason = length;
   else
     reason = QStringLiteral("cannot hold some of these characters");
   return QStringLiteral(
@@ -31,42 +32,11 @@ QString Version1Question(bool tooLong, bool foreign) {
       .arg(reason);
 }
 
-// Columns 0 to 4 are Title, Artist, Album, Year and Comment.
-std::string GetValue(TMP3Tag& tag, int column) {
-  switch (column) {
-    case 0:
-      return tag.GetTitle();
-    case 1:
-      return tag.GetArtist();
-    case 2:
-      return tag.GetAlbum();
-    case 3:
-      return tag.GetYear();
-    default:
-      return tag.GetComment();
-  }
-}
-
-void SetValue(TMP3Tag& tag, int column, const std::string& text) {
-  switch (column) {
-    case 0:
-      return tag.SetTitle(text);
-    case 1:
-      return tag.SetArtist(text);
-    case 2:
-      return tag.SetAlbum(text);
-    case 3:
-      return tag.SetYear(text);
-    default:
-      return tag.SetComment(text);
-  }
-}
-
 }  // namespace
 
 void TTagTable::TableBeginEdit(int row, int column, bool& allow) {
   allow = Store.IsListed(row) && !Row(row).ReadOnly();
-  if (allow && column == TTagRow::CommentColumn && Tag(row).IsVersion2()) {
+  if (allow && column == CommentColumn && Tag(row).IsVersion2()) {
     EditComment(row);
     allow = false;  // the in-cell editor never opens on this cell
     return;
@@ -81,6 +51,14 @@ void TTagTable::TableBeginEdit(int row, int column, bool& allow) {
   EditStartText = TableGetCellData(row, column).toString();
 }
 
+int TTagTable::TableMaxLength(int row, int column) {
+  const TField field = TField(column);
+  if (!Store.IsListed(row)) return int(Info(field).Limit);
+  // A block takes longer texts than its width: they lead to the question whether to convert.
+  const std::size_t limit = std::max(Info(field).Limit, Tag(row).Limit(field));
+  return int(std::min<std::size_t>(limit, TTagRow::MaxUnits));
+}
+
 void TTagTable::TableEndEdit(QString& text, int row, int column, bool& /*allow*/) {
   if (!Store.IsListed(row) || column < 0 || column >= ColumnCount) return;
   const bool untouched = row == EditRow && column == EditColumn && text == EditStartText;
@@ -90,27 +68,26 @@ void TTagTable::TableEndEdit(QString& text, int row, int column, bool& /*allow*/
   if (untouched) return;
 
   TMP3Tag& tag = Tag(row);
+  const TField field = TField(column);
   const bool hadTitle = tag.HasTitle();
   const bool wasVersion2 = tag.IsVersion2();
   std::string value = text.toStdString();
-  if (!wasVersion2) {
-    const bool tooLong = CharacterCount(value) > Version1Width;
-    const bool foreign = !FitsWin1252(value);
-    if (tooLong || foreign) {
-      if (MessageDlg(Version1Question(tooLong, foreign), TMsgKind::Confirm, TButtons::YesNo()) ==
-          TAnswer::No) {
-        // What the block can hold: 30 characters, each it has no byte for shown as "?".
-        value = Win1252ToUtf8(Utf8ToWin1252(CutToCharacters(value, Version1Width)));
-        text = QString::fromStdString(value);
-      } else {
-        tag.ConvertToVersion2();
-      }
+  if (!tag.Fits(field, value)) {
+    const std::size_t width = tag.Limit(field);
+    const bool tooLong = CharacterCount(value) > width;
+    if (MessageDlg(Version1Question(tooLong, !FitsWin1252(value), width), TMsgKind::Confirm,
+                   TButtons::YesNo()) == TAnswer::No) {
+      // What the block can hold: its width, each character it has no byte for shown as "?".
+      value = Win1252ToUtf8(Utf8ToWin1252(CutToCharacters(value, width)));
+      text = QString::fromStdString(value);
+    } else {
+      tag.ConvertToVersion2();
     }
   }
-  const bool changed = value != GetValue(tag, column);
+  const bool changed = value != tag.Get(field);
   if (changed) {
     Store.Changed = true;
-    SetValue(tag, column, value);
+    tag.Set(field, value);
   }
   // A row whose tag gained a valid title, or became version 2, shows the tag again: fields that
   // were hidden behind empty cells appear. The grid stores the edited cell's text afterwards.
@@ -126,7 +103,7 @@ void TTagTable::Refill(int row) {
 
 void TTagTable::EditComment(int row) {
   const std::vector<std::string> lines =
-      TextToLines(Row(row).Text(TTagRow::CommentColumn).toString().toStdString());
+      TextToLines(Row(row).Text(CommentColumn).toString().toStdString());
   const std::string shown = LinesToText(lines);
   CommentForm.SetLines(lines);
   if (CommentForm.exec() != QDialog::Accepted) return;
@@ -136,7 +113,7 @@ void TTagTable::EditComment(int row) {
   const std::string comment = LinesToText(CommentForm.Lines());
   if (comment == shown) return;
   TMP3Tag& tag = Tag(row);
-  Row(row).SetText(TTagRow::CommentColumn, QString::fromStdString(comment));
+  Row(row).SetText(CommentColumn, QString::fromStdString(comment));
   tag.SetComment(comment);
   Store.Changed = Store.Changed || tag.Modified();
   Table.InvalidateRow(row);

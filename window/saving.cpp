@@ -13,6 +13,7 @@ namespace {
 
 const QString NothingText = QStringLiteral("Nothing to change");
 const QString FailureText = QStringLiteral("Could not save the tag of the file \r");
+const QString WarningText = QStringLiteral("The tag of the file \r");
 const QString SavedText = QStringLiteral("Changes saved");
 const QString PromptText =
     QStringLiteral("This will destroy your changes\rDo you want to save first");
@@ -21,6 +22,10 @@ const QString PromptText =
 constexpr int MaxMessageLength = 255;
 // A save of more listed files than this shows its progress in the status line.
 constexpr int ProgressFrom = 20;
+
+QString FilePath(const TMP3Tag& tag) {
+  return QFile::decodeName(QByteArray::fromStdString(tag.FullPath()));
+}
 
 class TWaitCursor {
  public:
@@ -56,20 +61,23 @@ bool TTagTable::SaveAll() {
       if (showProgress && tag.Modified())
         SetStatus(QStringLiteral("Saving %1 of %2")
                       .arg(locale.toString(row), locale.toString(Store.RowCount)));
+      // The path is cut with the text; the reason (read-only, changed since it was read, ...)
+      // follows on a line of its own.
+      const auto report = [&](const QString& text, const std::string& reason, TMsgKind kind) {
+        MessageDlg(LeftCharacters(text + FilePath(tag), MaxMessageLength).toString() +
+                       QLatin1Char('\r') + QString::fromStdString(reason),
+                   kind, TButtons::Ok());
+      };
       try {
-        tag.WriteTag();
+        const std::string warning = tag.WriteTag();
+        if (!warning.empty()) report(WarningText, warning, TMsgKind::Information);
+      } catch (const TFileOpenError& error) {
+        failed = true;
+        report(FailureText, error.Reason(), TMsgKind::Error);
       } catch (const std::exception& error) {
-        // The path is cut with the text; the reason (read-only, changed since it was read, ...)
-        // follows on a line of its own.
-        const QString text =
-            FailureText + QFile::decodeName(QByteArray::fromStdString(tag.FullPath()));
-        const auto* fileError = dynamic_cast<const TFileOpenError*>(&error);
-        MessageDlg(LeftCharacters(text, MaxMessageLength).toString() + QLatin1Char('\r') +
-                       QString::fromStdString(fileError ? fileError->Reason() : error.what()),
-                   TMsgKind::Error, TButtons::Ok());
+        failed = true;
+        report(FailureText, error.what(), TMsgKind::Error);
       }
-      // A failed version 2 rewrite was reported by the tag layer; it shows only as Modified.
-      if (tag.Modified()) failed = true;
     }
   }
   // Edits that could not be written stay unsaved, so the next Save retries them and a scan or

@@ -4,30 +4,29 @@
 #include <memory>
 #include <string_view>
 
+#include "tags/fields.h"
+
 class TMP3Tag;
 
-// The display record of one listed file: its five texts (Title, Artist, Album, Year, Comment) and
-// its read-only flag. They are held compactly in one allocation per row: the five lengths and
-// the flag, then the texts back to back in UTF-16, so the table paints a cell straight from it.
-// A row with no text and the flag clear holds no allocation. The record only moves when its
-// array moves it, which the row store never does.
+// The display record of one listed file: the texts of its columns (the fields Title, Artist,
+// Album, Year and Comment) and its read-only flag. They are held compactly in one allocation per
+// row: the lengths and the flag, then the texts back to back in UTF-16, so the table paints a
+// cell straight from it. A row with no text and the flag clear holds no allocation. The record
+// only moves when its array moves it, which the row store never does.
 class TTagRow {
  public:
   static constexpr int ColumnCount = 5;
-  static constexpr int CommentColumn = 4;
-  static constexpr int YearColumn = 3;
-  // The most characters a column holds: 255, the Year 4. A character outside the basic plane
-  // counts as one.
-  static constexpr int MaxCharacters(int column) { return column == YearColumn ? 4 : 255; }
+  // The most UTF-16 units a text of a row holds; the tag layer lists no longer text.
+  static constexpr int MaxUnits = 65535;
 
   TTagRow() = default;
   TTagRow(TTagRow&&) noexcept = default;
   TTagRow& operator=(TTagRow&&) noexcept = default;
 
-  // A column's text (0 Title .. 4 Comment) in this row's own storage, valid until the row is
-  // changed; empty for any other column.
+  // A column's text (its field's) in this row's own storage, valid until the row is changed;
+  // empty for any other column.
   QStringView Text(int column) const;
-  // Replaces one column's text, cut to the column's maximum. Only this row is reallocated.
+  // Replaces one column's text. Only this row is reallocated.
   void SetText(int column, QStringView text);
   // The file carried the read-only attribute when it was scanned.
   bool ReadOnly() const;
@@ -40,10 +39,10 @@ class TTagRow {
 
  private:
   // Data[0..4]: the texts' lengths in UTF-16 units; Data[5]: flags; then the texts.
-  static constexpr int HeaderUnits = 6;
+  static constexpr int HeaderUnits = ColumnCount + 1;
   static constexpr char16_t ReadOnlyFlag = 1;
 
-  void Assign(const char16_t* header, const QStringView (&texts)[ColumnCount]);
+  void Assign(char16_t flags, const QStringView (&texts)[ColumnCount]);
 
   std::unique_ptr<char16_t[]> Data;
 };

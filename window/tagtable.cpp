@@ -2,11 +2,15 @@
 
 TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, StatusFn setStatus)
     : Store(store), Table(table), CommentForm(commentForm), SetStatus(std::move(setStatus)) {
-  Table.SetColumns({QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Album"),
-                    QStringLiteral("Year"), QStringLiteral("Comment")},
-                   {150, 150, 150, 36, 150},
-                   {TTagRow::MaxCharacters(0), TTagRow::MaxCharacters(1), TTagRow::MaxCharacters(2),
-                    TTagRow::MaxCharacters(3), TTagRow::MaxCharacters(4)});
+  QStringList headings;
+  std::vector<int> widths, limits;
+  for (int column = 0; column < ColumnCount; ++column) {
+    const TFieldInfo& info = Info(TField(column));
+    headings << QString::fromUtf8(info.Heading.data(), qsizetype(info.Heading.size()));
+    widths.push_back(info.Width);
+    limits.push_back(int(info.Limit));
+  }
+  Table.SetColumns(headings, widths, limits);
   Table.SetRowLimit(2);
 
   Table.OnGetCellData = [this](int row, int column) { return TableGetCellData(row, column); };
@@ -23,4 +27,5 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
   Table.OnEndEdit = [this](QString& text, int row, int column, bool& allow) {
     TableEndEdit(text, row, column, allow);
   };
+  Table.OnGetMaxLength = [this](int row, int column) { return TableMaxLength(row, column); };
 }

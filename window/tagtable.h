@@ -34,6 +34,9 @@ class TTagTable {
 
   // Cell editing.
   void TableBeginEdit(int row, int column, bool& allow);
+  // The most characters typed into the cell: the field's limit, the width of an ID3v1 field,
+  // or the length of a longer text the file holds, which an edit keeps whole.
+  int TableMaxLength(int row, int column);
   void TableEndEdit(QString& text, int row, int column, bool& allow);
 
   // Saving.

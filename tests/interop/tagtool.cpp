@@ -2,26 +2,30 @@
 // code and check the files against independent readers.
 //
 //   tagtool read FILE
-//       prints key=value lines: hastag, version2, hastitle, title, artist, album, year, comment,
-//       and for an ID3v2 tag also version, size, track and genre. Bytes below 0x20, 0x7F and
-//       the backslash are written as \xNN, so every line stays one line.
+//       prints key=value lines: hastag, version2, hastitle, then each field (title, artist,
+//       album, year, comment, track, genre), and for an ID3v2 tag also version and size. Bytes
+//       below 0x20, 0x7F and the backslash are written as \xNN, so every line stays one line.
 //   tagtool set FILE [--convert] FIELD=VALUE...
-//       loads the tag, converts it to ID3v2 first with --convert, sets the fields (title, artist,
-//       album, year, comment) in the order given and saves.
+//       loads the tag, converts it to ID3v2 first with --convert, sets the fields (named as in
+//       the read) in the order given and saves.
 //   tagtool toggle FILE TITLE1 TITLE2
 //       saves the file again and again, each time with the other title, until it is killed or a
 //       save fails (for the kill test, bench/kill_save.sh).
 //
 // Exit status: 0 done, 1 the save failed, 2 bad arguments, 3 the file could not be opened.
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tags/bytesource.h"
 #include "tags/fileerror.h"
-#include "tags/id3v2.h"
+#include "tags/id3v2parse.h"
 #include "tags/mp3tag.h"
-#include "tags/reporter.h"
+#include "tags/posixfile.h"
 
 namespace {
 
@@ -37,42 +41,47 @@ void PrintField(const char* key, const std::string& value) {
   std::putchar('\n');
 }
 
+// A field's key: its heading in lower case.
+std::string Key(TField field) {
+  std::string key(Info(field).Heading);
+  std::transform(key.begin(), key.end(), key.begin(),
+                 [](unsigned char c) { return char(std::tolower(c)); });
+  return key;
+}
+
+std::optional<TField> FieldNamed(const std::string& key) {
+  for (const TField field : TagFields) {
+    if (Key(field) == key) return field;
+  }
+  return std::nullopt;
+}
+
 int Read(const std::string& path) {
   TMP3Tag tag;
   tag.ReadTag(path);
   std::printf("hastag=%d\nversion2=%d\nhastitle=%d\n", tag.HasTag(), tag.IsVersion2(),
               tag.HasTitle());
-  PrintField("title", tag.GetTitle());
-  PrintField("artist", tag.GetArtist());
-  PrintField("album", tag.GetAlbum());
-  PrintField("year", tag.GetYear());
-  PrintField("comment", tag.GetComment());
+  for (const TField field : TagFields) PrintField(Key(field).c_str(), tag.Get(field));
   if (tag.IsVersion2()) {
-    // Track and Genre are kept by the ID3v2 tag but not served by the file object.
-    TID3v2 v2;
-    v2.ReadFromFile(path);
-    std::printf("version=%d\nsize=%lld\ntrack=%lld\n", v2.Version(),
-                static_cast<long long>(v2.Size()), static_cast<long long>(v2.Track()));
-    PrintField("genre", v2.Genre());
+    const TPosixFile file(path, TFileAccess::Read);
+    TFileSource source(file, path);
+    TID3v2Texts texts;
+    ReadID3v2Texts(source, texts, 0);
+    std::printf("version=%d\nsize=%lld\n", texts.Version, static_cast<long long>(texts.Size));
   }
   return 0;
 }
 
-bool SetByName(TMP3Tag& tag, const std::string& name, const std::string& value) {
-  if (name == "title") {
-    tag.SetTitle(value);
-  } else if (name == "artist") {
-    tag.SetArtist(value);
-  } else if (name == "album") {
-    tag.SetAlbum(value);
-  } else if (name == "year") {
-    tag.SetYear(value);
-  } else if (name == "comment") {
-    tag.SetComment(value);
-  } else {
-    return false;
+// Saves the tag; 1 with the reason when the save fails.
+int Save(TMP3Tag& tag) {
+  try {
+    const std::string warning = tag.WriteTag();
+    if (!warning.empty()) std::fprintf(stderr, "tagtool: %s\n", warning.c_str());
+    return 0;
+  } catch (const TFileOpenError& e) {
+    std::fprintf(stderr, "tagtool: %s\n", e.what());
+    return 1;
   }
-  return true;
 }
 
 int Set(const std::string& path, const std::vector<std::string>& args) {
@@ -84,13 +93,15 @@ int Set(const std::string& path, const std::vector<std::string>& args) {
       continue;
     }
     const std::size_t eq = arg.find('=');
-    if (eq == std::string::npos || !SetByName(tag, arg.substr(0, eq), arg.substr(eq + 1))) {
+    const std::optional<TField> field =
+        eq == std::string::npos ? std::nullopt : FieldNamed(arg.substr(0, eq));
+    if (!field) {
       std::fprintf(stderr, "tagtool: not a FIELD=VALUE setting: %s\n", arg.c_str());
       return 2;
     }
+    tag.Set(*field, arg.substr(eq + 1));
   }
-  tag.WriteTag();
-  return tag.Modified() ? 1 : 0;  // a failed save leaves the tag modified
+  return Save(tag);
 }
 
 int Toggle(const std::string& path, const std::string& first, const std::string& second) {
@@ -98,8 +109,7 @@ int Toggle(const std::string& path, const std::string& first, const std::string&
     TMP3Tag tag;
     tag.ReadTag(path);
     tag.SetTitle(tag.GetTitle() == first ? second : first);
-    tag.WriteTag();
-    if (tag.Modified()) return 1;
+    if (Save(tag) != 0) return 1;
   }
 }
 
@@ -112,7 +122,6 @@ int main(int argc, char** argv) {
                  "tagtool toggle FILE TITLE1 TITLE2\n");
     return 2;
   }
-  SetTagReporter([](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
   const std::string command = argv[1];
   const std::string path = argv[2];
   try {

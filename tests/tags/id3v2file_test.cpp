@@ -1,4 +1,4 @@
-// TID3v2 on files: reading, and the rewrite through a new file beside the old one.
+// ID3v2 tags on files: reading, and the rewrite through a new file beside the old one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,8 +8,11 @@
 
 #include "tagbytes.h"
 #include "tags/bytesource.h"
-#include "tags/id3v2.h"
+#include "tags/fileerror.h"
+#include "tags/id3v2save.h"
+#include "tags/mp3tag.h"
 #include "tags/posixfile.h"
+#include "tags/rewrite.h"
 #include "tests/common/tempdir.h"
 
 namespace {
@@ -22,38 +25,27 @@ class ID3v2File : public testing::Test {
     WriteFileBytes(FPath, bytes);
     return FPath;
   }
-  TID3v2 TitleTag(const std::string& title) {
-    TID3v2 tag;
-    tag.SetTitle(title);
-    return tag;
+  // Rewrites the file with its title set, as a save does; throws TFileOpenError on failure.
+  void SaveTitle(const std::string& title, const std::string& path = "") {
+    TTagValues values;
+    values.Texts[std::size_t(TField::Title)] = title;
+    values.Set = Bit(TField::Title);
+    RewriteFile(path.empty() ? FPath : path, nullptr,
+                [&](TByteSource& file) { return SavedTag(file, values); });
   }
 
   TTempDir Dir;
   std::string FPath = Dir / "song.mp3";
 };
 
-TEST_F(ID3v2File, ReadFromFileFailsOnlyWithoutTenBytes) {
-  TID3v2 tag;
-  tag.SetTitle("stale");
-  EXPECT_FALSE(tag.ReadFromFile(Dir / "missing.mp3"));
-  EXPECT_EQ(tag.Title(), "");
-  EXPECT_FALSE(tag.ReadFromFile(Song("ID3\x03\x00"s)));
-  EXPECT_FALSE(tag.Exists());
-  EXPECT_TRUE(tag.ReadFromFile(Song(Audio(10))));
-  EXPECT_FALSE(tag.Exists());
-  EXPECT_TRUE(tag.ReadFromFile(Song(Tag(Frame("TIT2", "\0Abc"s)) + Audio(50))));
-  EXPECT_TRUE(tag.Exists());
-  EXPECT_EQ(tag.Title(), "Abc");
-}
-
 TEST_F(ID3v2File, ReadSkipsLargeBodiesWherePicturesSit) {
   // A picture bigger than any read window lies between the text frames.
   const std::string frames =
       Frame("TIT2", "\0Before"s) + Frame("APIC", Audio(300000)) + Frame("TPE1", "\0After"s);
-  TID3v2 tag;
-  ASSERT_TRUE(tag.ReadFromFile(Song(Tag(frames, 2048) + Audio(4000))));
-  EXPECT_EQ(tag.Title(), "Before");
-  EXPECT_EQ(tag.Artist(), "After");
+  TMP3Tag tag;
+  tag.ReadTag(Song(Tag(frames, 2048) + Audio(4000)));
+  EXPECT_EQ(tag.GetTitle(), "Before");
+  EXPECT_EQ(tag.GetArtist(), "After");
 }
 
 // Reads copy what the range holds; views give all of it or nothing: a file source whatever a
@@ -108,84 +100,89 @@ TEST_F(ID3v2File, WriteReplacesTheOldTagByItsExtent) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     Song(c.Old + audio);
-    ASSERT_TRUE(TitleTag("New").WriteToFile(FPath));
+    SaveTitle("New");
     EXPECT_EQ(ReadFileBytes(FPath), c.New + c.Kept + audio);
   }
 }
 
 TEST_F(ID3v2File, SaveStartsFromTheTagInTheFileAtThatMoment) {
-  TID3v2 tag;
-  ASSERT_TRUE(tag.ReadFromFile(Song(Tag(Frame("TIT2", "\0Old"s)) + Audio(100))));
+  TMP3Tag tag;
+  tag.ReadTag(Song(Tag(Frame("TIT2", "\0Old"s)) + Audio(100)));
   tag.SetAlbum("Album");
-  // Another program adds a frame after the read.
-  Song(Tag(Frame("TIT2", "\0Old"s) + Frame("TPE1", "\0Other"s)) + Audio(100));
-  ASSERT_TRUE(tag.WriteToFile(FPath));
+  // Another program adds a frame after the read, writing the file in place.
+  WriteFileBytes(FPath, Tag(Frame("TIT2", "\0Old"s) + Frame("TPE1", "\0Other"s)) + Audio(100));
+  tag.WriteTag();
   EXPECT_EQ(ReadFileBytes(FPath),
             Tag(Frame("TIT2", "\0Old"s) + Frame("TPE1", "\0Other"s) + Frame("TALB", "\0Album"s)) +
                 Audio(100));
   // What was saved counts as unset: a second save changes no more than the file holds.
-  Song(Tag(Frame("TALB", "\0Changed elsewhere"s)) + Audio(100));
+  WriteFileBytes(FPath, Tag(Frame("TALB", "\0Changed elsewhere"s)) + Audio(100));
   tag.SetTitle("T");
-  ASSERT_TRUE(tag.WriteToFile(FPath));
+  tag.WriteTag();
   EXPECT_EQ(ReadFileBytes(FPath),
             Tag(Frame("TIT2", "\0T"s) + Frame("TALB", "\0Changed elsewhere"s)) + Audio(100));
 }
 
 TEST_F(ID3v2File, FileOfOnlyATagBecomesExactlyTheNewTag) {
   Song(Tag(Frame("TIT2", "\0Old title"s)));
-  ASSERT_TRUE(TitleTag("N").WriteToFile(FPath));
+  SaveTitle("N");
   EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0N"s)));
-  TID3v2 back;
-  ASSERT_TRUE(back.ReadFromFile(FPath));
-  EXPECT_EQ(back.Size(), 22);
 }
 
 TEST_F(ID3v2File, WriteFailsAndWritesNothingOnAShortOrMissingFile) {
-  EXPECT_FALSE(TitleTag("x").WriteToFile(Dir / "missing.mp3"));
+  EXPECT_THROW(SaveTitle("x", Dir / "missing.mp3"), TFileOpenError);
   Song("ID3\x03"s);
-  EXPECT_FALSE(TitleTag("x").WriteToFile(FPath));
+  EXPECT_THROW(SaveTitle("x"), TFileOpenError);
   EXPECT_EQ(ReadFileBytes(FPath), "ID3\x03");
   EXPECT_EQ(FolderEntries(Dir.Path()), std::set<std::string>{"song.mp3"});
 }
 
-// A link under the temporary name, or under the name earlier versions used, is never written
-// through: the one is removed like a leftover, the other left alone.
-TEST_F(ID3v2File, TemporaryNameAsSymbolicLinkDoesNotWriteThroughIt) {
+// Whatever lies under the temporary names (a backup, a link, a folder) is not the save's: it
+// takes the next free name and leaves every other entry as it was.
+TEST_F(ID3v2File, EntriesUnderTemporaryNamesAreLeftAlone) {
   const std::string victim = Dir / "victim.txt";
   WriteFileBytes(victim, "keep me");
-  for (const std::string& link : {TemporaryName(FPath), FPath + "~"}) {
-    SCOPED_TRACE(link);
-    ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
+  const std::string taken = Dir / TemporaryName("song.mp3");
+  ASSERT_EQ(taken, Dir / "song.mp~");
+  struct TCase {
+    const char* Name;
+    std::function<void()> Make;
+  } cases[] = {
+      {"link", [&] { ASSERT_EQ(::symlink(victim.c_str(), taken.c_str()), 0); }},
+      {"backup", [&] { WriteFileBytes(taken, "a backup"); }},
+      {"folder", [&] { std::filesystem::create_directory(taken); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    c.Make();
+    WriteFileBytes(FPath + "~", "cp -b backup");
     Song(Audio(100));
-    ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
-    EXPECT_EQ(ReadFileBytes(victim), "keep me");
+    const std::set<std::string> before = FolderEntries(Dir.Path());
+    SaveTitle("t");
     EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\0t"s)) + Audio(100));
-    std::filesystem::remove(link);
+    EXPECT_EQ(ReadFileBytes(victim), "keep me");
+    EXPECT_EQ(FolderEntries(Dir.Path()), before);
+    std::filesystem::remove_all(taken);
   }
+  EXPECT_EQ(TemporaryName("song.mp3", 1), "song.m~1");
 }
 
-TEST_F(ID3v2File, TemporaryNameAsFolderFailsAndLeavesItAlone) {
-  const std::string original = Tag(Frame("TIT2", "\0Old"s)) + Audio(300);
-  Song(original);
-  const std::string temp = Dir / TemporaryName("song.mp3");
-  ASSERT_EQ(temp, Dir / "song.mp~");
-  ASSERT_TRUE(std::filesystem::create_directory(temp));
-  WriteFileBytes(temp + "/inside", "data");
-  EXPECT_FALSE(TitleTag("New").WriteToFile(FPath));
-  EXPECT_EQ(ReadFileBytes(FPath), original);
-  EXPECT_EQ(ReadFileBytes(temp + "/inside"), "data");
-}
-
-TEST_F(ID3v2File, NewFileKeepsPermissionBitsWithOwnerWriteAdded) {
-  for (const mode_t mode : {mode_t(0664), mode_t(0640), mode_t(0444), mode_t(0400), mode_t(0755)}) {
+TEST_F(ID3v2File, PermissionBitsAreKeptAndReadOnlyFilesRefused) {
+  for (const mode_t mode : {mode_t(0664), mode_t(0640), mode_t(0755), mode_t(0444), mode_t(0400)}) {
     SCOPED_TRACE(mode);
     std::filesystem::remove(FPath);
     Song(Audio(100));
     ASSERT_EQ(::chmod(FPath.c_str(), mode), 0);
-    ASSERT_TRUE(TitleTag("t").WriteToFile(FPath)) << "a read-only file is rewritten all the same";
+    const bool readOnly = (mode & S_IWUSR) == 0;
+    if (readOnly)
+      EXPECT_THROW(SaveTitle("t"), TFileOpenError);
+    else
+      SaveTitle("t");
     struct stat status {};
     ASSERT_EQ(::stat(FPath.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, mode | S_IWUSR);
+    EXPECT_EQ(status.st_mode & 07777, mode);
+    EXPECT_EQ(ReadFileBytes(FPath),
+              readOnly ? Audio(100) : Tag(Frame("TIT2", "\0t"s)) + Audio(100));
   }
 }
 
@@ -193,16 +190,10 @@ TEST_F(ID3v2File, SymbolicLinkRewritesTheFileItNames) {
   const std::string real = Dir / "real.mp3";
   WriteFileBytes(real, Audio(64));
   ASSERT_EQ(::symlink(real.c_str(), FPath.c_str()), 0);
-  ASSERT_TRUE(TitleTag("t").WriteToFile(FPath));
+  SaveTitle("t");
   EXPECT_TRUE(std::filesystem::is_symlink(FPath));
   EXPECT_EQ(ReadFileBytes(real), Tag(Frame("TIT2", "\0t"s)) + Audio(64));
   EXPECT_EQ(FolderEntries(Dir.Path()), (std::set<std::string>{"real.mp3", "song.mp3"}));
-}
-
-TEST_F(ID3v2File, FailedWriteKeepsTheObjectsValues) {
-  TID3v2 tag = TitleTag("Keep");
-  EXPECT_FALSE(tag.WriteToFile(Dir / "missing.mp3"));
-  EXPECT_EQ(tag.Title(), "Keep");
 }
 
 }  // namespace

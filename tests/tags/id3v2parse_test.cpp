@@ -9,20 +9,13 @@
 
 #include "tagbytes.h"
 #include "tags/bytesource.h"
-#include "tags/id3v2.h"
 #include "tags/id3v2reader.h"
 
 namespace {
 
 using namespace std::string_literals;
 
-TID3v2 Parse(const std::string& bytes, bool* read = nullptr) {
-  TMemorySource source(bytes);
-  TID3v2 tag;
-  const bool ok = ParseID3v2(source, tag);
-  if (read) *read = ok;
-  return tag;
-}
+TParsed Parse(const std::string& bytes) { return TParsed(bytes); }
 
 TEST(ID3v2Parse, ReadsTheSevenFieldsOfEachVersion) {
   // clang-format off
@@ -73,17 +66,16 @@ TEST(ID3v2Parse, ReadsTheSevenFieldsOfEachVersion) {
                            "eng\0Hi"s));
   for (const auto& [bytes, version] : {std::pair{v23, 3}, {v22, 2}, {v24, 4}}) {
     SCOPED_TRACE(version);
-    bool read = false;
-    const TID3v2 tag = Parse(bytes, &read);
-    EXPECT_TRUE(read);
+    const TParsed tag = Parse(bytes);
+    EXPECT_TRUE(tag.Read());
     EXPECT_TRUE(tag.Exists());
     EXPECT_EQ(tag.Version(), version);
     EXPECT_EQ(tag.Title(), "Title");
     EXPECT_EQ(tag.Artist(), "Artist");
     EXPECT_EQ(tag.Album(), "Album");
-    EXPECT_EQ(tag.Track(), 5);
+    EXPECT_EQ(tag.Track(), "5/12");
     EXPECT_EQ(tag.Year(), "1999");
-    EXPECT_EQ(tag.Genre(), "Pop");
+    EXPECT_EQ(tag.Genre(), "(13)Pop");
     EXPECT_EQ(tag.Comment(), "Hi");
   }
   EXPECT_EQ(Parse(v23).Size(), 124);
@@ -101,11 +93,12 @@ TEST(ID3v2Parse, TextsAreReadForTheFieldsAskedForIntoAReusedObject) {
                 "\0"
                 "1999"s) +
           Frame("TCON", "\0(13)Pop"s) + Frame("COMM", "\0eng\0Hi"s));
-  constexpr std::uint8_t Shown = 0b1010111;  // title, artist, album, year, comment
+  constexpr TFieldSet Shown = Bit(TField::Title) | Bit(TField::Artist) | Bit(TField::Album) |
+                              Bit(TField::Year) | Bit(TField::Comment);
   const struct {
     const char* Name;
     std::string Bytes;
-    std::uint8_t Fields;
+    TFieldSet Fields;
     bool Exists;
     std::array<const char*, FieldCount> Texts;  // by field
   } cases[] = {
@@ -113,19 +106,19 @@ TEST(ID3v2Parse, TextsAreReadForTheFieldsAskedForIntoAReusedObject) {
        seven,
        EveryField,
        true,
-       {"Title", "Artist", "Album", "5/12", "1999", "(13)Pop", "Hi"}},
-      {"the five shown", seven, Shown, true, {"Title", "Artist", "Album", "", "1999", "", "Hi"}},
+       {"Title", "Artist", "Album", "1999", "Hi", "5/12", "(13)Pop", ""}},
+      {"the five shown",
+       seven,
+       Shown,
+       true,
+       {"Title", "Artist", "Album", "1999", "Hi", "", "", ""}},
       {"title only",
        Tag(Frame("TIT2", "\0Other"s)),
        EveryField,
        true,
-       {"Other", "", "", "", "", "", ""}},
-      {"no tag", Audio(100), EveryField, false, {"", "", "", "", "", "", ""}},
-      {"the comment alone",
-       seven,
-       1u << std::size_t(TField::Comment),
-       true,
-       {"", "", "", "", "", "", "Hi"}},
+       {"Other", "", "", "", "", "", "", ""}},
+      {"no tag", Audio(100), EveryField, false, {"", "", "", "", "", "", "", ""}},
+      {"the comment alone", seven, Bit(TField::Comment), true, {"", "", "", "", "Hi", "", "", ""}},
   };
   TID3v2Texts read;
   for (const auto& c : cases) {
@@ -165,9 +158,8 @@ TEST(ID3v2Parse, HeaderDecidesWhetherFramesAreRead) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    bool read = false;
-    const TID3v2 tag = Parse(c.Bytes, &read);
-    EXPECT_EQ(read, c.Read);
+    const TParsed tag = Parse(c.Bytes);
+    EXPECT_EQ(tag.Read(), c.Read);
     EXPECT_EQ(tag.Exists(), c.Exists);
     EXPECT_EQ(tag.Version(), c.Version);
     EXPECT_EQ(tag.Size(), c.Size);
@@ -242,18 +234,101 @@ TEST(ID3v2Parse, UnsynchronisationIsUndone) {
   }
 }
 
-TEST(ID3v2Parse, CompressedOrEncryptedFramesReadAsEmpty) {
+TEST(ID3v2Parse, CompressedFramesAreInflatedAndEncryptedOnesReadAsEmpty) {
   const std::string next = Frame("TPE1", "\0Next"s);
-  for (const std::uint16_t flags : {0x0080, 0x0040}) {
-    const TID3v2 tag = Parse(Tag(Frame("TIT2", "\0\0\0\x04xxxx"s, flags) + next));
-    EXPECT_EQ(tag.Title(), "");
+  const std::string title = "\0Packed title"s;
+  const std::string packed = Deflated(title);
+  const std::string size = "\0\0\0\x0D"s;  // the inflated size, 13
+  struct TCase {
+    const char* Name;
+    std::string Bytes;
+    const char* Title;
+  } cases[] = {
+      {"2.3 compressed", Tag(Frame("TIT2", size + packed, 0x0080) + next), "Packed title"},
+      // The inflated size comes first, then the group byte.
+      {"2.3 compressed and grouped", Tag(Frame("TIT2", size + "\x05"s + packed, 0x00A0) + next),
+       "Packed title"},
+      {"2.4 compressed with data length",
+       TagOf(4, Frame24("TIT2", size + packed, 0x0009) + Frame24("TPE1", "\0Next"s)),
+       "Packed title"},
+      // Some writers leave the data length flag off; the length is there all the same.
+      {"2.4 compressed, no data length flag",
+       TagOf(4, Frame24("TIT2", size + packed, 0x0008) + Frame24("TPE1", "\0Next"s)),
+       "Packed title"},
+      {"2.3 compressed, not zlib", Tag(Frame("TIT2", "\0\0\0\x04xxxx"s, 0x0080) + next), ""},
+      {"2.3 compressed, cut short",
+       Tag(Frame("TIT2", size + packed.substr(0, packed.size() - 3), 0x0080) + next), ""},
+      {"2.3 encrypted", Tag(Frame("TIT2", "\0\0\0\x04xxxx"s, 0x0040) + next), ""},
+      {"2.4 encrypted", TagOf(4, Frame24("TIT2", "\x01xxxx"s, 0x0004) + Frame24("TPE1", "\0Next"s)),
+       ""},
+      // A 2.3 group byte is stepped over.
+      {"2.3 grouped", Tag(Frame("TIT2", "\x01\0Grouped"s, 0x0020) + next), "Grouped"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TParsed tag = Parse(c.Bytes);
+    EXPECT_EQ(tag.Title(), c.Title);
     EXPECT_EQ(tag.Artist(), "Next");
   }
-  for (const std::uint16_t flags : {0x0009, 0x0004}) {
-    EXPECT_EQ(Parse(TagOf(4, Frame24("TIT2", "\0\0\0\x04xxxx"s, flags))).Title(), "");
+  // The comment shown may be compressed too.
+  const std::string comment = "\0eng\0Packed comment"s;
+  EXPECT_EQ(Parse(Tag(Frame("COMM", "\0\0\0\x13"s + Deflated(comment), 0x0080))).Comment(),
+            "Packed comment");
+}
+
+// A source of the bytes given, then zero bytes up to the size, that counts what is read of it:
+// a sparse file's worth of tag costs no memory to make.
+class TCountingSource : public TByteSource {
+ public:
+  TCountingSource(std::string start, std::int64_t size) : FStart(std::move(start)), FSize(size) {}
+  std::int64_t Size() override { return FSize; }
+  std::size_t ReadAt(std::int64_t offset, std::uint8_t* out, std::size_t n) override {
+    if (offset < 0 || offset >= FSize) return 0;
+    n = std::size_t(std::min<std::int64_t>(std::int64_t(n), FSize - offset));
+    for (std::size_t i = 0; i < n; ++i) {
+      const auto at = std::size_t(offset) + i;
+      out[i] = at < FStart.size() ? std::uint8_t(FStart[at]) : 0;
+    }
+    BytesRead += std::int64_t(n);
+    return n;
   }
-  // A 2.3 group byte is stepped over.
-  EXPECT_EQ(Parse(Tag(Frame("TIT2", "\x01\0Grouped"s, 0x0020))).Title(), "Grouped");
+  std::int64_t BytesRead = 0;
+
+ private:
+  std::string FStart;
+  std::int64_t FSize;
+};
+
+TEST(ID3v2Parse, ListingAHugeTagReadsWhatTheRowNeeds) {
+  constexpr std::int64_t Declared = (256 << 20) - 1;  // the most a tag can declare
+  const auto tag = [&](std::uint8_t version, std::uint8_t flags, const std::string& frames) {
+    return TagHeader(version, std::uint32_t(Declared)).substr(0, 5) + char(flags) +
+           TagHeader(version, std::uint32_t(Declared)).substr(6) + frames;
+  };
+  const std::string title = Frame("TIT2", "\0Small"s);
+  // A title frame that declares 200 MiB of text: the listing keeps its first 64 KiB.
+  std::string huge = "TIT2"s + "\x0C\x80\0\0"s + "\0\0"s + "\0"s + std::string(70000, 'h');
+  struct TCase {
+    const char* Name;
+    std::string Start;
+    const char* Title;
+    bool Cut;
+  } cases[] = {
+      {"2.3 unsynchronised, padding", tag(3, 0x80, title), "Small", false},
+      {"2.2 unsynchronised, padding", tag(2, 0x80, Frame22("TT2", "\0Small"s)), "Small", false},
+      {"2.3, one frame of 200 MiB", tag(3, 0, huge), nullptr, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TCountingSource source(c.Start, 10 + Declared);
+    TID3v2Texts read;
+    ASSERT_TRUE(ReadID3v2Texts(source, read));
+    const std::string& text = read.Texts[std::size_t(TField::Title)];
+    if (c.Title) EXPECT_EQ(text, c.Title);
+    EXPECT_EQ((read.Cut & Bit(TField::Title)) != 0, c.Cut);
+    if (c.Cut) EXPECT_EQ(text, std::string(MaxListedText, 'h'));
+    EXPECT_LT(source.BytesRead, 1 << 20);
+  }
 }
 
 TEST(ID3v2Parse, WalkStopsAtPadding) {
@@ -271,7 +346,7 @@ TEST(ID3v2Parse, LastFrameOfAnIdWinsAndTheCommentIsTheFirstWithoutDescription) {
       Frame("COMM", "\0engiTunNORM\0 000A"s) + Frame("APIC", std::string(3000, 'p')) +
       Frame("TIT2", "\0Old"s) + Frame("COMM", "\0deu\0First"s) + Frame("TXXX", "\0other"s) +
       Frame("COMM", "\0fra\0Last"s) + Frame("TIT2", "");  // an empty later frame wins too
-  const TID3v2 tag = Parse(Tag(frames));
+  const TParsed tag = Parse(Tag(frames));
   EXPECT_EQ(tag.Comment(), "First");
   EXPECT_EQ(tag.Title(), "");
   EXPECT_EQ(Parse(Tag(Frame("COMM", "\0engiTunNORM\0 000A"s))).Comment(), "")
@@ -280,8 +355,8 @@ TEST(ID3v2Parse, LastFrameOfAnIdWinsAndTheCommentIsTheFirstWithoutDescription) {
 
 TEST(ID3v2Parse, LongTextsAreReadWhole) {
   const std::string text(3000, 'a');
-  const TID3v2 tag = Parse(Tag(Frame("TIT2", '\0' + text) + Frame("TPE1", "\0Next"s) +
-                               Frame("COMM", "\0eng\0"s + text)));
+  const TParsed tag = Parse(Tag(Frame("TIT2", '\0' + text) + Frame("TPE1", "\0Next"s) +
+                                Frame("COMM", "\0eng\0"s + text)));
   EXPECT_EQ(tag.Title(), text);
   EXPECT_EQ(tag.Artist(), "Next");
   EXPECT_EQ(tag.Comment(), text);
@@ -307,7 +382,7 @@ TEST(ID3v2Parse, FramesCutShortByTheEndOfTheTag) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    const TID3v2 tag = Parse(Tag(title + c.Tail) + Audio(100));
+    const TParsed tag = Parse(Tag(title + c.Tail) + Audio(100));
     EXPECT_EQ(tag.Title(), "Abc") << "frames before the cut count";
     EXPECT_EQ(tag.Artist(), c.Artist);
   }

@@ -16,9 +16,7 @@
 
 #include "tagbytes.h"
 #include "tags/fileerror.h"
-#include "tags/id3v2.h"
 #include "tags/mp3tag.h"
-#include "tags/reporter.h"
 #include "tests/common/tempdir.h"
 
 namespace {
@@ -31,13 +29,8 @@ const std::string NoTagBytes = Audio(3000);
 
 class SaveTarget : public testing::Test {
  protected:
-  void SetUp() override {
-    SetTagReporter([this](const std::string& message) { Reports.push_back(message); });
-  }
-  void TearDown() override { SetTagReporter({}); }
-
-  // Saves the tag; true when the file was written. A version 1 failure raises, a version 2
-  // failure is reported: both count as not written, with the message kept.
+  // Saves the tag; true when the file was written. A failure counts as not written, with its
+  // reason kept.
   bool Save(TMP3Tag& tag) {
     Reports.clear();
     try {
@@ -117,7 +110,8 @@ TEST_F(SaveTarget, FileChangedSinceItWasReadIsNotWritten) {
 
     EXPECT_FALSE(Save(tag));
     ASSERT_EQ(Reports.size(), 1u);
-    EXPECT_NE(Reports[0].find("The file changed since it was read"), std::string::npos) << Reports[0];
+    EXPECT_NE(Reports[0].find("The file changed since it was read"), std::string::npos)
+        << Reports[0];
     EXPECT_EQ(ReadFileBytes(outside), "root:x:0:0::/root:/bin/sh\n");
     EXPECT_EQ(ReadFileBytes(FPath), changed);
     EXPECT_EQ(Entries(Dir.Path()), std::set<std::string>{"song.mp3"});
@@ -204,24 +198,22 @@ TEST_F(SaveTarget, NameOf255BytesIsSaved) {
   EXPECT_EQ(back.GetTitle(), "Long name");
 }
 
-// Leftovers of crashed saves beside their songs go with the next save in the folder; anything
-// else stays, whatever its name.
-TEST_F(SaveTarget, LeftoversOfCrashedSavesAreRemovedByTheNextSaveInTheFolder) {
+// A save removes nothing but what it made itself: backups beside songs ("song.mp3~" as cp -b
+// and editors make them) and whatever else lies in the folder stay.
+TEST_F(SaveTarget, SaveLeavesEveryOtherEntryOfItsFolderAlone) {
   WriteFileBytes(FPath, Version2Bytes);
   WriteFileBytes(Dir / "other.mp3", NoTagBytes);
-  const std::vector<std::string> leftovers = {"song.mp~", "song.mp3~", "other.mp~", "other.mp3~"};
-  const std::vector<std::string> kept = {"lonely.mp~", "lonely.mp3~", "notes~", "other.mp4~"};
-  for (const std::string& name : leftovers) WriteFileBytes(Dir / name, "half a song");
-  for (const std::string& name : kept) WriteFileBytes(Dir / name, "not ours");
+  const std::vector<std::string> others = {"song.mp~",   "song.mp3~", "other.mp~", "other.mp3~",
+                                           "lonely.mp~", "notes~",    "other.mp4~"};
+  for (const std::string& name : others) WriteFileBytes(Dir / name, "a backup");
   std::filesystem::create_directory(Dir / "folder.mp~");
-  WriteFileBytes(Dir / "folder.mp3", NoTagBytes);
   TMP3Tag tag;
   tag.ReadTag(FPath);
   tag.SetTitle("New");
+  const std::set<std::string> before = Entries(Dir.Path());
   EXPECT_TRUE(Save(tag)) << (Reports.empty() ? "" : Reports[0]);
-  std::set<std::string> expected = {"song.mp3", "other.mp3", "folder.mp~", "folder.mp3"};
-  expected.insert(kept.begin(), kept.end());
-  EXPECT_EQ(Entries(Dir.Path()), expected);
+  EXPECT_EQ(Entries(Dir.Path()), before);
+  for (const std::string& name : others) EXPECT_EQ(ReadFileBytes(Dir / name), "a backup");
 }
 
 // Extended attributes, an access list among them, are carried over to the rewritten file.

@@ -1,6 +1,13 @@
 #include "tagbytes.h"
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <array>
+
+#include "tags/bytesource.h"
+#include "tags/id3v2save.h"
+#include "tags/texttrim.h"
 
 namespace {
 
@@ -62,5 +69,33 @@ std::string Block(std::string_view title, std::string_view artist, std::string_v
 std::string Audio(std::size_t size) {
   std::string out(size, '\0');
   for (std::size_t i = 0; i < size; ++i) out[i] = char(0xE0 + i * 7 % 31);
+  return out;
+}
+
+TParsed::TParsed(std::string_view bytes) {
+  TMemorySource source(bytes);
+  FRead = ReadID3v2Texts(source, FTexts);
+}
+
+std::optional<TNewTag> SavedAfter(std::string_view file, const std::vector<TSet>& sets) {
+  const TParsed parsed(file);
+  std::array<std::string, FieldCount> texts;
+  TTagValues values;
+  for (const TField field : TagFields) texts[std::size_t(field)] = parsed.Text(field);
+  for (const TSet& set : sets) {
+    texts[std::size_t(set.Field)] = TrimRightBlanks(set.Text);
+    values.Set |= Bit(set.Field);
+  }
+  for (const TField field : TagFields) values.Texts[std::size_t(field)] = texts[std::size_t(field)];
+  TMemorySource source(file);
+  return SavedTag(source, values);
+}
+
+std::string Deflated(std::string_view bytes) {
+  uLongf size = compressBound(uLong(bytes.size()));
+  std::string out(size, '\0');
+  compress(reinterpret_cast<Bytef*>(out.data()), &size,
+           reinterpret_cast<const Bytef*>(bytes.data()), uLong(bytes.size()));
+  out.resize(size);
   return out;
 }

@@ -1,8 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "tags/fields.h"
+#include "tags/id3v2parse.h"
+#include "tags/rewrite.h"
 
 // Byte builders for tag fixtures.
 
@@ -24,3 +30,37 @@ std::string Block(std::string_view title, std::string_view artist, std::string_v
                   std::string_view year, std::string_view comment, std::uint8_t genre);
 // Some bytes that stand for audio.
 std::string Audio(std::size_t size);
+
+// What a listing reads of the tag at the start of the bytes.
+class TParsed {
+ public:
+  explicit TParsed(std::string_view bytes);
+  // The bytes held at least ten bytes.
+  bool Read() const { return FRead; }
+  bool Exists() const { return FTexts.Exists; }
+  int Version() const { return FTexts.Version; }
+  std::int64_t Size() const { return FTexts.Size; }
+  const std::string& Text(TField field) const { return FTexts.Texts[std::size_t(field)]; }
+  const std::string& Title() const { return Text(TField::Title); }
+  const std::string& Artist() const { return Text(TField::Artist); }
+  const std::string& Album() const { return Text(TField::Album); }
+  const std::string& Year() const { return Text(TField::Year); }
+  const std::string& Comment() const { return Text(TField::Comment); }
+  const std::string& Track() const { return Text(TField::Track); }
+  const std::string& Genre() const { return Text(TField::Genre); }
+  bool IsCut(TField field) const { return (FTexts.Cut & Bit(field)) != 0; }
+
+ private:
+  TID3v2Texts FTexts;
+  bool FRead = false;
+};
+
+// A field set to a text, as an edit does.
+struct TSet {
+  TField Field;
+  std::string Text;
+};
+// The tag a save makes of the file's bytes after a listing read them and the fields were set.
+std::optional<TNewTag> SavedAfter(std::string_view file, const std::vector<TSet>& sets);
+// The bytes compressed with zlib, as a compressed frame holds them.
+std::string Deflated(std::string_view bytes);

@@ -11,7 +11,6 @@
 
 #include "tests/common/scriptedboxes.h"
 #include "window/messageform.h"
-#include "window/tagreport.h"
 
 namespace {
 
@@ -181,11 +180,4 @@ TEST(ErrorBox, AppendsAFullStopWhenTheLastCharacterSortsAbove) {
     EXPECT_EQ(kind, TMsgKind::Error);
     EXPECT_TRUE(buttons.OK && !buttons.Yes && !buttons.No && !buttons.Cancel);
   }
-}
-
-TEST(TagReport, ShowsTheTagLayersMessageInAnErrorBox) {
-  TScriptedBoxes boxes;
-  boxes.Expect(QString::fromUtf8("Could not save the file /music/caf\u00e9.mp3"), TAnswer::OK,
-               TMsgKind::Error);
-  ShowTagReport("Could not save the file /music/caf\xC3\xA9.mp3");
 }

@@ -62,7 +62,8 @@ TEST(RowStore, HundredThousandRowsNeverMoveWhileGrowing) {
   }
 }
 
-TEST(TagRow, EachColumnHoldsItsTextCutToItsMaximumInCharacters) {
+// A row holds what the tag layer lists whole: no text read from a file is cut for the table.
+TEST(TagRow, EachColumnHoldsItsTextWholeUpToTheMostUnitsARowHolds) {
   const QString smile = QString::fromUtf8("\U0001F600");
   const struct {
     const char* Name;
@@ -72,9 +73,12 @@ TEST(TagRow, EachColumnHoldsItsTextCutToItsMaximumInCharacters) {
   } cases[] = {
       {"Title", 0, QString::fromUtf8("\u041f\u0440\u0438\u0432\u0435\u0442"),
        QString::fromUtf8("\u041f\u0440\u0438\u0432\u0435\u0442")},
-      {"Artist of 255 astral characters", 1, Repeat(smile, 256), Repeat(smile, 255)},
-      {"Album cut to 255", 2, QString(300, 'a'), QString(255, 'a')},
-      {"Year cut to 4", 3, "19" + smile + "99", "19" + smile + "9"},
+      {"Artist of 256 astral characters", 1, Repeat(smile, 256), Repeat(smile, 256)},
+      {"Album of 300", 2, QString(300, 'a'), QString(300, 'a')},
+      {"Year beyond 4", 3, "19" + smile + "99", "19" + smile + "99"},
+      // Never a surrogate pair cut in two.
+      {"beyond the most units", 2, QString(TTagRow::MaxUnits - 1, 'a') + smile,
+       QString(TTagRow::MaxUnits - 1, 'a')},
       {"Comment with line breaks", 4, "a\rb\r\nc", "a\rb\r\nc"},
       {"no such column", 5, "x", ""},
   };

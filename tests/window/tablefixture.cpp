@@ -5,9 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "tags/reporter.h"
 #include "tests/common/typing.h"
-#include "window/tagreport.h"
 
 TTableFixture::TTableFixture()
     : TagTable(Store, Table, CommentForm, [this](const QString& text) { StatusHistory << text; }),
@@ -15,14 +13,13 @@ TTableFixture::TTableFixture()
           Store, Table, [this](const QString& text) { StatusHistory << text; },
           [this] { return StatusHistory.isEmpty() ? QString() : StatusHistory.last(); }) {
   Scanner.BeforeScan = [this] { return TagTable.AskToSave(); };
-  SetTagReporter(ShowTagReport);
   Table.resize(800, 400);
   Table.show();
   Table.activateWindow();
   EXPECT_TRUE(QTest::qWaitForWindowExposed(&Table));
 }
 
-TTableFixture::~TTableFixture() { SetTagReporter({}); }
+TTableFixture::~TTableFixture() = default;
 
 std::string TTableFixture::AddFile(const std::string& name, const std::string& bytes) {
   const std::string path = Dir / name;
