@@ -316,7 +316,7 @@ TEST(ID3v2Parse, ListingAHugeTagReadsWhatTheRowNeeds) {
   } cases[] = {
       {"2.3 unsynchronised, padding", tag(3, 0x80, title), "Small", false},
       {"2.2 unsynchronised, padding", tag(2, 0x80, Frame22("TT2", "\0Small"s)), "Small", false},
-      {"2.3, one frame of 200 MiB", tag(3, 0, huge), nullptr, true},
+      {"2.3, one frame of 200 MiB", tag(3, 0, huge), "", true},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -324,9 +324,8 @@ TEST(ID3v2Parse, ListingAHugeTagReadsWhatTheRowNeeds) {
     TID3v2Texts read;
     ASSERT_TRUE(ReadID3v2Texts(source, read));
     const std::string& text = read.Texts[std::size_t(TField::Title)];
-    if (c.Title) EXPECT_EQ(text, c.Title);
+    EXPECT_EQ(text, c.Cut ? std::string(MaxListedText, 'h') : c.Title);
     EXPECT_EQ((read.Cut & Bit(TField::Title)) != 0, c.Cut);
-    if (c.Cut) EXPECT_EQ(text, std::string(MaxListedText, 'h'));
     EXPECT_LT(source.BytesRead, 1 << 20);
   }
 }
