@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   fonts-liberation fonts-wqy-microhei
-  python3 python3-mutagen id3v2
+  python3 python3-mutagen id3v2 strace
   xvfb xdotool x11-utils imagemagick desktop-file-utils librsvg2-bin
 )
 

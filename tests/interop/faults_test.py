@@ -1,0 +1,217 @@
+#!/usr/bin/python3
+"""A save meets failing system calls and other programs at the worst moments, and loses nothing:
+every file ends byte-exact old or byte-exact new, a failure is reported as one, and nothing but
+the saved file changes in its folder. Tunemark is driven through the tagtool program; strace
+makes a call fail (inject=CALL:error=E:when=N) or wait (delay_enter).
+
+    faults_test.py --tagtool PATH
+
+Exits 77 (skipped) when mutagen or strace is missing.
+"""
+
+import argparse
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+SKIPPED = 77
+try:
+    from mutagen.id3 import APIC, ID3, TALB, TIT2, TXXX
+except ImportError:
+    print("mutagen is missing (python3-mutagen): fault tests skipped")
+    sys.exit(SKIPPED)
+if not shutil.which("strace"):
+    print("strace is missing: fault tests skipped")
+    sys.exit(SKIPPED)
+
+TAGTOOL = None  # set by main()
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def write_bytes(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def song(path, frames=40, picture=5000, padding=0):
+    """A song whose tag holds a picture and many frames behind the title, as a flaky disk would
+    lose them if a read error ended the tag early."""
+    rng = random.Random(7)
+    write_bytes(path, b"\xff\xfb\x90\x64" + rng.randbytes(30000))
+    tags = ID3()
+    tags.add(TIT2(encoding=3, text="Old title"))
+    tags.add(APIC(encoding=0, mime="image/png", type=3, desc="", data=rng.randbytes(picture)))
+    for i in range(frames):
+        tags.add(TXXX(encoding=1, desc=f"key {i}", text=f"value {i}"))
+    tags.save(path, v2_version=3, padding=lambda _: padding)
+
+
+def strace(args, *injections, log="/dev/null"):
+    """Runs tagtool with each injection ("CALL:error=E:when=N", "CALL:delay_enter=US:...");
+    strace tampers only with calls it traces."""
+    traced = ",".join(sorted({i.split(":")[0] for i in injections})) or "none"
+    command = ["strace", "-f", "-qq", "-o", log, "-e", f"trace={traced}"]
+    for injection in injections:
+        command += ["-e", f"inject={injection}"]
+    return subprocess.Popen(command + [TAGTOOL, *args],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+def calls(args, name, marker=None):
+    """How often tagtool makes the call, the program loader's calls included (or which of them
+    is the first whose line holds `marker`), in a run that nothing disturbs. The file is put
+    back as it was."""
+    path = args[1]
+    before = read_bytes(path)
+    with tempfile.NamedTemporaryFile() as log:
+        command = ["strace", "-f", "-qq", "-o", log.name, "-e", f"trace={name}", TAGTOOL, *args]
+        subprocess.run(command, capture_output=True, check=True)
+        lines = [line for line in read_bytes(log.name).decode().splitlines() if f"{name}(" in line]
+    write_bytes(path, before)
+    if marker:
+        return next(i + 1 for i, line in enumerate(lines) if marker in line)
+    return len(lines)
+
+
+def wait_for(what, condition, seconds=30):
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError(f"gave up waiting for {what}")
+        time.sleep(0.005)
+
+
+class FaultCase(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="tunemark-faults-")
+        self.addCleanup(shutil.rmtree, self.dir)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+
+class EveryFailingCallLosesNothing(FaultCase):
+    """Each call of a save fails in turn: the save then fails with the file as it was, or
+    succeeds with every frame kept; never a frame lost while "saved" is reported."""
+
+    CASES = [
+        # the call that fails, and its error
+        ("pread64", "EIO"),
+        ("copy_file_range", "EIO"),
+        ("pwrite64", "ENOSPC"),
+        ("fsync", "EIO"),
+        ("renameat2", "EIO"),
+        ("linkat", "EIO"),
+    ]
+
+    def test_each_call_of_a_save_fails_in_turn(self):
+        path = self.path("song.mp3")
+        song(path)
+        before = read_bytes(path)
+        picture = ID3(path).getall("APIC")[0].data
+        names_before = sorted(os.listdir(self.dir))
+        args = ["set", path, "title=New title"]
+        for name, error in self.CASES:
+            write_bytes(path, before)
+            count = calls(args, name)
+            failures = 0
+            for n in range(1, count + 1):
+                with self.subTest(call=name, occurrence=n):
+                    write_bytes(path, before)
+                    run = strace(args, f"{name}:error={error}:when={n}")
+                    _, stderr = run.communicate()
+                    after = read_bytes(path)
+                    self.assertEqual(sorted(os.listdir(self.dir)), names_before)
+                    if run.returncode != 0:
+                        self.assertEqual(after, before, stderr.decode())
+                        failures += 1
+                        continue
+                    tags = ID3(path, translate=False)
+                    self.assertEqual(str(tags["TIT2"]), "New title")
+                    self.assertEqual(len(tags.getall("TXXX")), 40)
+                    self.assertEqual(tags.getall("APIC")[0].data, picture)
+                    # A failure that comes after the file took its new place is told as such.
+                    if stderr:
+                        self.assertIn(b"It was saved, but", stderr)
+            self.assertGreater(failures, 0, f"no failing {name} was noticed ({count} calls)")
+
+
+class AnotherProgramSavesDuringTheRename(FaultCase):
+    """Another program saves the file while Tunemark's new file waits to take its place: the
+    other save stays, Tunemark's fails and says why."""
+
+    def other_program_writes_in_place(self, path):
+        tags = ID3(path)
+        tags.add(TALB(encoding=3, text="Saved elsewhere"))
+        tags.save(path)
+
+    def other_program_replaces_the_file(self, path):
+        shutil.copyfile(path, path + ".new")
+        tags = ID3(path + ".new")
+        tags.add(TALB(encoding=3, text="Saved elsewhere"))
+        tags.save(path + ".new")
+        os.rename(path + ".new", path)
+
+    def test_a_save_landing_in_the_rename_window_is_kept(self):
+        for other in (self.other_program_writes_in_place, self.other_program_replaces_the_file):
+            with self.subTest(other.__name__):
+                path = self.path("song.mp3")
+                song(path, frames=2)
+                names = set(os.listdir(self.dir))
+                # The new file is named right before it trades places with the song.
+                run = strace(["set", path, "title=Mine"], "renameat2:delay_enter=3000000:when=1")
+                wait_for("the new file", lambda: len(set(os.listdir(self.dir)) - names) == 1)
+                other(path)
+                _, stderr = run.communicate()
+                self.assertEqual(run.returncode, 1, stderr.decode())
+                self.assertIn(b"changed since it was read", stderr)
+                tags = ID3(path)
+                self.assertEqual(str(tags["TALB"]), "Saved elsewhere")
+                self.assertEqual(str(tags["TIT2"]), "Old title")
+                self.assertEqual(set(os.listdir(self.dir)), names)
+
+
+class SavesSideBySideWithoutUnnamedFiles(FaultCase):
+    """Where the file system makes no unnamed files (FAT, network shares), each save names its
+    new file; a save in the same folder never removes another's."""
+
+    def test_two_saves_in_one_folder(self):
+        first, second = self.path("one.mp3"), self.path("two.mp3")
+        song(first, frames=2)
+        song(second, frames=2)
+        args = [["set", first, "title=First"], ["set", second, "title=Second"]]
+        unnamed = [calls(a, "openat", "O_TMPFILE") for a in args]
+        refused = [f"openat:error=EOPNOTSUPP:when={n}" for n in unnamed]
+        # The first save waits with its named new file in the folder while the second runs.
+        names = set(os.listdir(self.dir))
+        slow = strace(args[0], refused[0], "renameat2:delay_enter=2000000:when=1")
+        wait_for("the first new file", lambda: len(set(os.listdir(self.dir)) - names) == 1)
+        fast = strace(args[1], refused[1])
+        for run in (fast, slow):
+            _, stderr = run.communicate()
+            self.assertEqual(run.returncode, 0, stderr.decode())
+        self.assertEqual(str(ID3(first)["TIT2"]), "First")
+        self.assertEqual(str(ID3(second)["TIT2"]), "Second")
+        self.assertEqual(set(os.listdir(self.dir)), names)
+
+
+def main():
+    global TAGTOOL
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--tagtool", required=True)
+    args, rest = parser.parse_known_args()
+    TAGTOOL = os.path.abspath(args.tagtool)
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
