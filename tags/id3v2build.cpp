@@ -1,5 +1,7 @@
 #include "tags/id3v2build.h"
 
+#include <algorithm>
+
 #include "tags/id3v2bytes.h"
 
 std::optional<std::string> BuildTag(std::uint8_t version, const std::vector<TID3v2Frame>& frames) {
@@ -25,4 +27,20 @@ std::optional<std::string> BuildTag(std::uint8_t version, const std::vector<TID3
     out += frame.Body;
   }
   return out;
+}
+
+std::optional<std::string> PaddedTag(std::string tag, std::int64_t size) {
+  constexpr std::int64_t HeaderSize = 10;
+  if (std::int64_t(tag.size()) > size || tag.size() < HeaderSize ||
+      size - HeaderSize > MaxFramesLength)
+    return std::nullopt;
+  std::string length;
+  AppendSyncSafe32(length, std::uint32_t(size - HeaderSize));
+  tag.replace(6, 4, length);
+  tag.resize(std::size_t(size), '\0');
+  return tag;
+}
+
+std::int64_t PaddingFor(std::int64_t fileSize) {
+  return std::min<std::int64_t>(1024 + fileSize / 100, 8 * 1024);
 }

@@ -13,10 +13,12 @@
 #include "tags/fileerror.h"
 #include "tags/genres.h"
 #include "tags/id3v1block.h"
+#include "tags/id3v2build.h"
 #include "tags/id3v2parse.h"
 #include "tags/id3v2save.h"
 #include "tags/posixfile.h"
 #include "tags/savetarget.h"
+#include "tags/tagsaver.h"
 #include "tags/textcodec.h"
 #include "tags/texttrim.h"
 
@@ -133,58 +135,87 @@ TID3v1Block& TMP3Tag::BlockToSet() {
   return *Block;
 }
 
-std::string TMP3Tag::StoreBlock() {
+namespace {
+
+std::string ReadBytes(TByteSource& file, std::int64_t offset, std::int64_t size) {
+  std::string bytes(std::size_t(size), '\0');
+  file.ReadAt(offset, reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
+  return bytes;
+}
+
+}  // namespace
+
+TFileChange TMP3Tag::PlanSave() const {
   const std::string path = FullPath();
   TSaveTarget target(path, &Saved.Identity, TFileAccess::ReadWrite);
   TPosixFile& file = target.File();
   file.DenySharing(path);
-  // A block is overwritten only where one still is, so audio is never overwritten; a file that
-  // gained or lost a block (or an ID3v2 tag) since it was read is not written at all.
+  // A file that gained or lost a block (or an ID3v2 tag) since it was read is not written.
   target.ExpectKind(Saved.Kind);
-  const std::int64_t size = file.SizeAtOpen();
-  const bool overwrite = Saved.Kind == TTagKind::Version1;
-  TID3v1Block& block = BlockToSet();
-  if (overwrite) {
+  TFileSource source(file, path);
+  const TFileChange change{path, Saved.Identity, file.SizeAtOpen(), 0, {}, {}};
+  return FVersion2 ? PlanVersion2(source, change) : PlanBlock(source, change);
+}
+
+TFileChange TMP3Tag::PlanBlock(TByteSource& file, TFileChange change) const {
+  TID3v1Block block = Block ? *Block : TID3v1Block{};
+  if (Saved.Kind == TTagKind::Version1) {
     // The fields set here go into the block the file holds now; the rest of it stays as another
-    // program may have left it.
+    // program may have left it. A block is overwritten only where one still is, so audio is
+    // never overwritten.
+    change.Offset = change.Size - BlockSize;
+    change.Old = ReadBytes(file, change.Offset, BlockSize);
     TID3v1Block current{};
-    TFileSource(file, path).ReadAt(size - BlockSize, current.data(), current.size());
+    std::copy(change.Old.begin(), change.Old.end(), current.begin());
     CopyFields(block, current, FieldsSet, BlockWidth(TField::Comment));
     block = current;
   } else {
     WriteBlockMarker(block);
+    change.Offset = change.Size;
   }
-  const std::int64_t at = overwrite ? size - BlockSize : size;
-  if (!file.WriteAt(at, block.data(), block.size())) {
-    const int error = errno;
-    // No partial block stays behind an append.
-    if (!overwrite) {
-      [[maybe_unused]] const int restored = ::ftruncate(file.Fd(), size);
-    }
-    throw TFileOpenError(path, FailureReason(error), error);
-  }
-  Saved.Kind = TTagKind::Version1;
-  FieldsSet = 0;
-  FModified = false;
-  return {};
+  change.New.assign(block.begin(), block.end());
+  return change;
 }
 
-std::string TMP3Tag::SaveVersion2() {
+TFileChange TMP3Tag::PlanVersion2(TByteSource& file, TFileChange change) const {
   TTagValues values;
   for (const TField field : TagFields) values.Texts[std::size_t(field)] = FStrings[Index(field)];
   values.Set = FieldsSet;
-  const TRewriteResult result =
-      RewriteFile(FullPath(), &Saved, [&](TByteSource& file) { return SavedTag(file, values); });
-  Saved.Identity = result.Identity;
-  Saved.Kind = TTagKind::Version2;
+  std::optional<TNewTag> made = SavedTag(file, values);
+  if (!made) throw TFileOpenError(change.Path, "Its new tag could not be made.");
+  // The old tag's room, padding included, takes the new tag when it fits; else the file is
+  // rewritten with room to spare.
+  const std::int64_t room = made->RestStart;
+  std::optional<std::string> fitted;
+  if (room > 0) fitted = PaddedTag(made->Bytes, room);
+  if (!fitted) {
+    const std::int64_t size = std::int64_t(made->Bytes.size()) + PaddingFor(change.Size);
+    fitted = PaddedTag(std::move(made->Bytes), size);
+    if (!fitted) throw TFileOpenError(change.Path, "Its new tag could not be made.");
+  }
+  change.Old = ReadBytes(file, 0, room);
+  change.New = std::move(*fitted);
+  return change;
+}
+
+void TMP3Tag::SaveDone(const TFileChange& change, const TFileIdentity& after) {
+  if (!FVersion2) std::copy(change.New.begin(), change.New.end(), BlockToSet().begin());
+  Saved.Identity = after;
+  Saved.Kind = FVersion2 ? TTagKind::Version2 : TTagKind::Version1;
   FieldsSet = 0;
   FModified = false;
-  return result.Warning;
 }
 
 std::string TMP3Tag::WriteTag() {
   if (!FModified) return {};
-  return FVersion2 ? SaveVersion2() : StoreBlock();
+  TTagSaver saver;
+  for (const TSaveReport& report : saver.Save({this})) {
+    if (report.Path != FullPath()) continue;
+    if (report.Changed) throw TFileChangedError(report.Path);
+    if (!report.Failure.empty()) throw TFileOpenError(report.Path, report.Failure);
+    return report.Warning;
+  }
+  return {};
 }
 
 bool TMP3Tag::HasTag() const { return FVersion2 || (Block && HasBlockMarker(*Block)); }

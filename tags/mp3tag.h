@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "tags/fields.h"
+#include "tags/filechange.h"
 #include "tags/fileidentity.h"
 #include "tags/id3v1block.h"
 #include "tags/packedstrings.h"
@@ -19,6 +20,8 @@
 // A long list holds one object per file, so each keeps only what its file needs: its path and,
 // for an ID3v2 tag, the values in one allocation; the block only for a file that has one (or
 // gets one); the identity and kind of tag a save checks; a few flags.
+class TByteSource;
+
 class TMP3Tag {
  public:
   TMP3Tag() = default;
@@ -30,13 +33,22 @@ class TMP3Tag {
   // that holds the folder open spares the system the walk along the path for every file.
   void ReadTag(int dirFd, const char* name, const std::string& path);
 
-  // Writes the tag back if Modified, into the file that was read only: a file replaced since
-  // (another file or a symbolic link under the name) or whose kind of tag changed (none,
-  // version 1, version 2) is not written. A failure of either kind of tag throws TFileOpenError
-  // (TFileChangedError for a changed file) whose reason is in the user's words; Modified then
-  // stays true and the file keeps its bytes. Returns what the person should know of a save
-  // that succeeded only in part (written, but not yet flushed to disk), else nothing.
+  // Writes the tag back if Modified, as a save of this one file (TTagSaver), into the file that
+  // was read only: a file replaced since (another file or a symbolic link under the name) or
+  // whose kind of tag changed (none, version 1, version 2) is not written. A failure of either
+  // kind of tag throws TFileOpenError (TFileChangedError for a changed file) whose reason is in
+  // the user's words; Modified then stays true and the file keeps its bytes. Returns what the
+  // person should know of a save that succeeded only in part (written, but not yet flushed to
+  // disk), else nothing.
   std::string WriteTag();
+
+  // What a save of the modified tag changes in its file, read from the file as it is now (the
+  // file that was read, with the kind of tag it had): the set fields go into the tag or block
+  // the file holds. An ID3v2 tag that fits the room of the old one (tag and padding) takes it
+  // all, padded; a larger one is written with padding for later edits. Throws TFileOpenError.
+  TFileChange PlanSave() const;
+  // The planned change was written: the file is now `after`, and nothing is modified.
+  void SaveDone(const TFileChange& change, const TFileIdentity& after);
 
   bool HasTag() const;
   bool IsVersion2() const { return FVersion2; }
@@ -94,8 +106,8 @@ class TMP3Tag {
   // 1 + its TField.
   static constexpr std::size_t PathIndex = 0;
 
-  std::string StoreBlock();
-  std::string SaveVersion2();
+  TFileChange PlanBlock(TByteSource& file, TFileChange change) const;
+  TFileChange PlanVersion2(TByteSource& file, TFileChange change) const;
   // HasTag and a non-empty title as GetTitle returns it.
   bool TitleShown() const;
   // A field's whole value, without the spaces at its end: what Get gives but for the Year,

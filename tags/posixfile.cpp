@@ -121,11 +121,11 @@ std::int64_t TPosixFile::ReadAt(std::int64_t offset, void* buffer, std::size_t n
   return std::int64_t(done);
 }
 
-bool TPosixFile::WriteAt(std::int64_t offset, const void* buffer, std::size_t n) {
+bool WriteAllAt(int fd, std::int64_t offset, const void* buffer, std::size_t n) {
   const auto* in = static_cast<const char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
-    const ssize_t put = ::pwrite(FFd, in + done, n - done, offset + std::int64_t(done));
+    const ssize_t put = ::pwrite(fd, in + done, n - done, offset + std::int64_t(done));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
       if (put == 0) errno = EIO;

@@ -8,6 +8,10 @@
 
 enum class TFileAccess { Read, ReadWrite };
 
+// Writes all n bytes at the offset of the open file; false (errno set) when they could not all
+// be written.
+bool WriteAllAt(int fd, std::int64_t offset, const void* buffer, std::size_t n);
+
 // One open tag file, closed when the object goes. Opening never blocks and refuses, with
 // TFileOpenError, anything that is not a regular file; opening for writing also refuses a
 // file whose owner write bit is clear (the read-only attribute), even for root. The object keeps
@@ -42,7 +46,9 @@ class TPosixFile {
   // Reads up to n bytes at the offset, fewer only at the end of the file; -1 on error.
   std::int64_t ReadAt(std::int64_t offset, void* buffer, std::size_t n) const;
   // Writes all n bytes at the offset; false (errno set) when they could not all be written.
-  bool WriteAt(std::int64_t offset, const void* buffer, std::size_t n);
+  bool WriteAt(std::int64_t offset, const void* buffer, std::size_t n) {
+    return WriteAllAt(FFd, offset, buffer, n);
+  }
 
  private:
   explicit TPosixFile(int fd) : FFd(fd) {}

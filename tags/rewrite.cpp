@@ -123,14 +123,13 @@ std::string TemporaryName(const std::string& name, int attempt) {
   return temp;
 }
 
-TRewriteResult RewriteFile(const std::string& path, const TSaveExpectation* expect,
+TRewriteResult RewriteFile(const std::string& path, const TFileIdentity* identity,
                            const TTagMaker& makeTag) {
   // Opened for writing although only read: a file the user may not write is refused here,
   // before anything is made.
-  TSaveTarget target(path, expect ? &expect->Identity : nullptr, TFileAccess::ReadWrite);
+  TSaveTarget target(path, identity, TFileAccess::ReadWrite);
   TPosixFile& original = target.File();
   original.DenySharing(path);
-  if (expect) target.ExpectKind(expect->Kind);
   TFileSource source(original, path);
   const std::optional<TNewTag> made = makeTag(source);
   if (!made || made->RestStart < 0 || made->RestStart > original.SizeAtOpen())
@@ -183,8 +182,8 @@ TRewriteResult RewriteFile(const std::string& path, const TSaveExpectation* expe
     }
     named.reset();  // the old file goes with the temporary name
   }
-  TRewriteResult result{
-      {copy.Status().st_dev, copy.Status().st_ino, expect && expect->Identity.WasLink}, {}};
+  TRewriteResult result{{copy.Status().st_dev, copy.Status().st_ino, identity && identity->WasLink},
+                        {}};
   try {
     target.FlushFolder();
   } catch (const TFileOpenError& error) {

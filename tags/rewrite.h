@@ -28,10 +28,10 @@ struct TRewriteResult {
   std::string Warning;
 };
 
-// Puts the tag that `makeTag` makes in place of the start of the file. With `expect`, the file
-// must be the one that was read, still carrying the kind of tag it carried then; otherwise
-// TFileChangedError is thrown and nothing is written. A file the user may not write, or whose
-// owner write bit is clear, is refused as read-only.
+// Puts the tag that `makeTag` makes in place of the start of the file. With `identity`, the file
+// must be the one that was read; otherwise TFileChangedError is thrown and nothing is written
+// (the maker may throw it too, having seen the file's bytes). A file the user may not write, or
+// whose owner write bit is clear, is refused as read-only.
 //
 // The new file is written whole into a new file of the same folder (unnamed until the end where
 // the file system allows it, else under a free name no longer than the file's own), flushed to
@@ -42,7 +42,7 @@ struct TRewriteResult {
 // kept. Then the old file goes and the folder is flushed. So the file is never missing or
 // partial; on any failure it keeps its bytes and the new file goes. Nothing else in the folder
 // is ever removed. Throws TFileOpenError with the reason on any failure.
-TRewriteResult RewriteFile(const std::string& path, const TSaveExpectation* expect,
+TRewriteResult RewriteFile(const std::string& path, const TFileIdentity* identity,
                            const TTagMaker& makeTag);
 
 // The names a rewrite tries for its new file, in order: the file's name with its last character

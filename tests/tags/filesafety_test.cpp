@@ -149,9 +149,9 @@ TEST_F(FileSafety, FileMadeReadOnlyAfterTheReadIsRefusedAndKeepsItsMode) {
   }
 }
 
-// Another user's file that the group may write: only root could give a new file that owner, so
-// a rewrite by a member of the group fails instead of taking the file over.
-TEST_F(FileSafety, RewriteThatCannotKeepTheOwnerFails) {
+// Another user's file that the group may write: a tag that fits is written in place, and one
+// that grew fails, since only root could give the new file of a rewrite that owner.
+TEST_F(FileSafety, SaveByAGroupMemberKeepsTheOwnerOrFails) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a file of another user";
   constexpr uid_t Owner = 4244, Saver = 4243;
   constexpr gid_t Group = 4200;
@@ -160,14 +160,18 @@ TEST_F(FileSafety, RewriteThatCannotKeepTheOwnerFails) {
   ASSERT_EQ(::chown(path.c_str(), Owner, Group), 0);
   ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
   ASSERT_EQ(::chmod(Dir.Path().c_str(), 0777), 0);
+  const std::string state = Dir / "state";
   const pid_t child = ::fork();
   if (child == 0) {
-    // The saver is in the file's group only.
+    // The saver is in the file's group only, and keeps its save records in its own folder.
     const gid_t groups[] = {Group};
     if (::setgroups(1, groups) != 0 || ::setgid(Group) != 0 || ::setuid(Saver) != 0) ::_exit(2);
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
     TMP3Tag tag;
     tag.ReadTag(path);
-    tag.SetTitle("Mine");
+    tag.SetTitle("Mine!!");
+    if (!SaveFailure(tag).empty()) ::_exit(3);
+    tag.SetTitle("Mine, and longer than the room the tag has");
     ::_exit(SaveFailure(tag).find("belongs to another user") != std::string::npos ? 0 : 1);
   }
   int status = 0;
@@ -176,8 +180,8 @@ TEST_F(FileSafety, RewriteThatCannotKeepTheOwnerFails) {
   struct stat after {};
   ASSERT_EQ(::stat(path.c_str(), &after), 0);
   EXPECT_EQ(after.st_uid, Owner);
-  EXPECT_EQ(ReadFileBytes(path), original);
-  EXPECT_EQ(FolderEntries(Dir.Path()), std::set<std::string>{"song.mp3"});
+  EXPECT_EQ(ReadFileBytes(path), Tag(Frame("TIT2", "\0Mine!!"s)) + Audio(300));
+  EXPECT_EQ(FolderEntries(Dir.Path()), (std::set<std::string>{"song.mp3", "state"}));
 }
 
 TEST_F(FileSafety, FileSizeLimitFailsTheRewriteAndKeepsTheOriginal) {
@@ -277,9 +281,11 @@ TEST_F(LargeFile, RewriteOfAThreeGigabyteFileMovesEveryByte) {
   TMP3Tag tag;
   tag.ReadTag(path);
   ASSERT_TRUE(tag.IsVersion2());
-  tag.SetTitle("New");
+  // Longer than the tag's room: the file is rewritten, with the most padding a rewrite gives.
+  const std::string title(200, 'N');
+  tag.SetTitle(title);
   tag.WriteTag();
-  const std::string newTag = Tag(Frame("TIT2", "\0New"s));
+  const std::string newTag = Tag(Frame("TIT2", "\0"s + title), 8192);
   const std::int64_t shift = std::int64_t(newTag.size()) - std::int64_t(oldTag.size());
   EXPECT_EQ(FileSize(path), Size + shift);
   EXPECT_EQ(ReadAt(path, 0, newTag.size() + 1000), newTag + Audio(1000));
