@@ -10,6 +10,7 @@ Exits 77 (skipped) when mutagen or strace is missing.
 """
 
 import argparse
+import io
 import os
 import random
 import shutil
@@ -55,28 +56,30 @@ def song(path, frames=40, picture=5000, padding=0):
     tags.save(path, v2_version=3, padding=lambda _: padding)
 
 
-def strace(args, *injections, log="/dev/null"):
+def strace(args, *injections, log="/dev/null", env=None):
     """Runs tagtool with each injection ("CALL:error=E:when=N", "CALL:delay_enter=US:...");
     strace tampers only with calls it traces."""
     traced = ",".join(sorted({i.split(":")[0] for i in injections})) or "none"
     command = ["strace", "-f", "-qq", "-o", log, "-e", f"trace={traced}"]
     for injection in injections:
         command += ["-e", f"inject={injection}"]
-    return subprocess.Popen(command + [TAGTOOL, *args],
+    return subprocess.Popen(command + [TAGTOOL, *args], env=env,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
 
-def calls(args, name, marker=None):
+def calls(args, name, marker=None, env=None):
     """How often tagtool makes the call, the program loader's calls included (or which of them
-    is the first whose line holds `marker`), in a run that nothing disturbs. The file is put
-    back as it was."""
-    path = args[1]
-    before = read_bytes(path)
+    is the first whose line holds `marker`), in a run that nothing disturbs. The files it saves
+    are put back as they were."""
+    paths = [args[1]] if os.path.isfile(args[1]) else [
+        os.path.join(args[1], name) for name in os.listdir(args[1])]
+    before = {path: read_bytes(path) for path in paths}
     with tempfile.NamedTemporaryFile() as log:
         command = ["strace", "-f", "-qq", "-o", log.name, "-e", f"trace={name}", TAGTOOL, *args]
-        subprocess.run(command, capture_output=True, check=True)
+        subprocess.run(command, capture_output=True, check=True, env=env)
         lines = [line for line in read_bytes(log.name).decode().splitlines() if f"{name}(" in line]
-    write_bytes(path, before)
+    for path, data in before.items():
+        write_bytes(path, data)
     if marker:
         return next(i + 1 for i, line in enumerate(lines) if marker in line)
     return len(lines)
@@ -213,6 +216,61 @@ class SavesSideBySideWithoutUnnamedFiles(FaultCase):
         self.assertEqual(str(ID3(first)["TIT2"]), "First, longer than the room there is")
         self.assertEqual(str(ID3(second)["TIT2"]), "Second, longer than the room there is")
         self.assertEqual(set(os.listdir(self.dir)), names)
+
+
+class KilledAtEveryStep(FaultCase):
+    """A save of many files is killed at each step in turn (before each call that writes,
+    flushes, renames or removes); the next start finishes it from its record: every file is
+    byte-exact old or new, nothing else changed, no record is left."""
+
+    CALLS = ["openat", "pwrite64", "fsync", "syncfs", "rename", "renameat2", "linkat", "unlink",
+             "unlinkat", "ftruncate"]
+
+    def test_a_killed_save_is_finished_at_the_next_start(self):
+        music = self.path("music")
+        state = self.path("state")
+        os.mkdir(music)
+        audio = random.Random(3).randbytes(20000)
+        files = {
+            "a padded tag.mp3": padded_tag("Old album", 512) + audio,
+            "b tag without room.mp3": padded_tag("Old", 0) + audio,
+            "c block.mp3": audio + b"TAG" + b"Title".ljust(30, b"\0") + bytes(94) + b"\x11",
+            "d no tag.mp3": audio,
+        }
+        env = dict(os.environ, XDG_STATE_HOME=state)
+        args = ["set-all", music, "album=New album"]
+
+        def reset():
+            for name, data in files.items():
+                write_bytes(os.path.join(music, name), data)
+
+        reset()
+        subprocess.run([TAGTOOL, *args], check=True, env=env)
+        saved = {name: read_bytes(os.path.join(music, name)) for name in files}
+        for name in self.CALLS:
+            reset()
+            count = calls(args, name, env=env)
+            for n in range(1, count + 1):
+                with self.subTest(call=name, occurrence=n):
+                    reset()
+                    run = strace(args, f"{name}:signal=SIGKILL:when={n}", env=env)
+                    run.communicate()
+                    subprocess.run([TAGTOOL, "recover"], check=True, env=env,
+                                   capture_output=True)
+                    self.assertEqual(sorted(os.listdir(music)), sorted(files))
+                    for file, data in files.items():
+                        now = read_bytes(os.path.join(music, file))
+                        self.assertIn(now, (data, saved[file]), file)
+                    self.assertEqual(os.listdir(os.path.join(state, "Tunemark")), [])
+
+
+def padded_tag(album, padding):
+    tags = ID3()
+    tags.add(TIT2(encoding=0, text="Title"))
+    tags.add(TALB(encoding=0, text=album))
+    data = io.BytesIO()
+    tags.save(data, v2_version=3, padding=lambda _: padding)
+    return data.getvalue()
 
 
 def main():

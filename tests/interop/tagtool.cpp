@@ -8,6 +8,12 @@
 //   tagtool set FILE [--convert] FIELD=VALUE...
 //       loads the tag, converts it to ID3v2 first with --convert, sets the fields (named as in
 //       the read) in the order given and saves.
+//   tagtool set-all FOLDER FIELD=VALUE...
+//       sets the fields of every "*.mp3" file of the folder and saves them all in one save, as
+//       the Save button does; prints each failure and what a save had to tell.
+//   tagtool recover
+//       finishes the saves a crash cut short, as a start of the program does, and prints each
+//       file left alone.
 //   tagtool toggle FILE TITLE1 TITLE2
 //       saves the file again and again, each time with the other title, until it is killed or a
 //       save fails (for the kill test, bench/kill_save.sh).
@@ -16,6 +22,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <memory>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -26,6 +34,7 @@
 #include "tags/id3v2parse.h"
 #include "tags/mp3tag.h"
 #include "tags/posixfile.h"
+#include "tags/tagsaver.h"
 
 namespace {
 
@@ -84,24 +93,59 @@ int Save(TMP3Tag& tag) {
   }
 }
 
+// Sets the field a FIELD=VALUE setting names; false when it is not one.
+bool Apply(TMP3Tag& tag, const std::string& setting) {
+  const std::size_t eq = setting.find('=');
+  const std::optional<TField> field =
+      eq == std::string::npos ? std::nullopt : FieldNamed(setting.substr(0, eq));
+  if (!field) {
+    std::fprintf(stderr, "tagtool: not a FIELD=VALUE setting: %s\n", setting.c_str());
+    return false;
+  }
+  tag.Set(*field, setting.substr(eq + 1));
+  return true;
+}
+
 int Set(const std::string& path, const std::vector<std::string>& args) {
   TMP3Tag tag;
   tag.ReadTag(path);
   for (const std::string& arg : args) {
-    if (arg == "--convert") {
+    if (arg == "--convert")
       tag.ConvertToVersion2();
-      continue;
-    }
-    const std::size_t eq = arg.find('=');
-    const std::optional<TField> field =
-        eq == std::string::npos ? std::nullopt : FieldNamed(arg.substr(0, eq));
-    if (!field) {
-      std::fprintf(stderr, "tagtool: not a FIELD=VALUE setting: %s\n", arg.c_str());
+    else if (!Apply(tag, arg))
       return 2;
-    }
-    tag.Set(*field, arg.substr(eq + 1));
   }
   return Save(tag);
+}
+
+int PrintReports(const std::vector<TSaveReport>& reports) {
+  int status = 0;
+  for (const TSaveReport& report : reports) {
+    if (!report.Failure.empty()) {
+      std::fprintf(stderr, "tagtool: %s: %s\n", report.Path.c_str(), report.Failure.c_str());
+      status = 1;
+    } else if (!report.Warning.empty()) {
+      std::fprintf(stderr, "tagtool: %s: %s\n", report.Path.c_str(), report.Warning.c_str());
+    }
+  }
+  return status;
+}
+
+int SetAll(const std::string& folder, const std::vector<std::string>& settings) {
+  std::vector<std::string> paths;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().extension() == ".mp3") paths.push_back(entry.path());
+  std::sort(paths.begin(), paths.end());
+  std::vector<std::unique_ptr<TMP3Tag>> tags;
+  std::vector<TMP3Tag*> pointers;
+  for (const std::string& path : paths) {
+    tags.push_back(std::make_unique<TMP3Tag>());
+    tags.back()->ReadTag(path);
+    for (const std::string& setting : settings)
+      if (!Apply(*tags.back(), setting)) return 2;
+    pointers.push_back(tags.back().get());
+  }
+  return PrintReports(TTagSaver().Save(pointers));
 }
 
 int Toggle(const std::string& path, const std::string& first, const std::string& second) {
@@ -116,9 +160,11 @@ int Toggle(const std::string& path, const std::string& first, const std::string&
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "recover") return PrintReports(TTagSaver().Recover());
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: tagtool read FILE | tagtool set FILE [--convert] FIELD=VALUE... | "
+                 "tagtool set-all FOLDER FIELD=VALUE... | tagtool recover | "
                  "tagtool toggle FILE TITLE1 TITLE2\n");
     return 2;
   }
@@ -128,6 +174,7 @@ int main(int argc, char** argv) {
     if (command == "read" && argc == 3) return Read(path);
     if (command == "set") return Set(path, std::vector<std::string>(argv + 3, argv + argc));
     if (command == "toggle" && argc == 5) return Toggle(path, argv[3], argv[4]);
+    if (command == "set-all") return SetAll(path, std::vector<std::string>(argv + 3, argv + argc));
   } catch (const TFileOpenError& e) {
     std::fprintf(stderr, "tagtool: %s\n", e.what());
     return 3;
