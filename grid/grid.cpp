@@ -25,7 +25,7 @@ TGrid::TGrid(QWidget* parent)
   verticalHeader()->setDefaultSectionSize(RowHeight);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   // Edits start only from the grid's own key and mouse handling, through the begin-edit handler.
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -100,6 +100,7 @@ void TGrid::SetRedraw(bool enabled) {
 void TGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   // Moves made by the grid end the edit first; this catches the others (a click elsewhere).
   if (Editor && !EndingEdit && current != EditIndex && !AcceptEdit()) DropEditor();
+  Anchor = current;  // every move sets the anchor; an extension puts it back
   QTableView::currentChanged(current, previous);
   if (current.isValid()) NotifyEnteringRow(current.row() + 1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QItemSelection>
 #include <QLineEdit>
 #include <QPersistentModelIndex>
 #include <QPointer>
@@ -19,10 +20,34 @@ struct TCellAttributes {
   bool Bold = false;
 };
 
+// A rectangle of cells, bounds included: rows are grid rows (1 = first data row), columns are
+// indexes into the headings given to SetColumns.
+struct TGridRange {
+  int Top = 1;
+  int Left = 0;
+  int Bottom = 1;
+  int Right = 0;
+  bool operator==(const TGridRange&) const = default;
+};
+
+// Consecutive grid rows, bounds included.
+struct TRowSpan {
+  int First = 1;
+  int Last = 1;
+  bool operator==(const TRowSpan&) const = default;
+};
+
 // A general-purpose table of Unicode texts held by its owner. Row 0 is the locked header row
 // (Qt's horizontal header); data row r is model row r - 1. The grid holds no text of its own: it
 // paints each cell straight from the owner's storage and hands accepted edits back to the owner.
 // It knows nothing of what the texts mean.
+//
+// Selection follows spreadsheets: a click selects one cell and makes it active, Shift+click and
+// Shift with the movement keys extend a rectangle from the anchor (where the last plain move or
+// Ctrl+click landed) to the active cell, Ctrl+click adds or removes one cell, and Ctrl+A selects
+// every cell. Any other move collapses the selection to the new active cell. The header row is
+// never selected. Keys the grid has no use for (Ctrl+C, Delete, Ctrl+Z, ...) go on to the window's
+// shortcuts; while an editor is open, it keeps the text-editing ones.
 class TGrid : public QTableView {
   Q_OBJECT
 
@@ -40,6 +65,7 @@ class TGrid : public QTableView {
   // editor open; when the grid must leave the cell anyway (another cell was clicked) the edit is
   // then dropped.
   using EndEditFn = std::function<void(QString& text, int row, int column, bool& allow)>;
+  using SelectionChangeFn = std::function<void()>;
 
   explicit TGrid(QWidget* parent = nullptr);
   ~TGrid() override;
@@ -50,6 +76,7 @@ class TGrid : public QTableView {
   EnteringRowFn OnEnteringRow;
   BeginEditFn OnBeginEdit;
   EndEditFn OnEndEdit;
+  SelectionChangeFn OnSelectionChange;
 
   // Headings, default widths in pixels and the editors' maximum lengths in characters, one
   // entry per column; a character outside the basic plane counts as one. A column without a
@@ -67,6 +94,18 @@ class TGrid : public QTableView {
   int ActiveRow() const;
   int ActiveColumn() const;
   void SetActiveRow(int row);
+  // Moves the active cell as a click would, collapsing the selection to it.
+  void SetActiveCell(int row, int column);
+
+  // The selected cells as disjoint rectangles, in no particular order. Cost grows with the
+  // number of rectangles, never with the rows they cover.
+  std::vector<TGridRange> SelectedRanges() const;
+  // The rows holding a selected cell, ascending, adjacent spans merged.
+  std::vector<TRowSpan> SelectedRows() const;
+  bool IsCellSelected(int row, int column) const;
+  // Replaces the selection (cut to the table); the active cell stays. An empty list clears it.
+  void SetSelection(const std::vector<TGridRange>& ranges);
+  void SelectAll();
 
   void InvalidateRow(int row);  // repaint that row at the next paint
   void RepaintNow();            // paint pending invalid areas at once
@@ -86,7 +125,13 @@ class TGrid : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event) const override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
  private:
@@ -97,6 +142,9 @@ class TGrid : public QTableView {
   int MaxLength(int column) const;
   void NotifyEnteringRow(int row);
   void MoveTo(int modelRow, int column);
+  // Makes the cell active and selects the rectangle from the anchor to it, keeping the other
+  // rectangles that Ctrl+click added.
+  void ExtendTo(const QModelIndex& target);
   int PageRows() const;
   // Runs the end-edit handler and stores the text; true when the edit is over.
   bool AcceptEdit();
@@ -106,7 +154,9 @@ class TGrid : public QTableView {
   TGridModel* Model = nullptr;
   TGridDelegate* Delegate = nullptr;
   std::vector<int> MaxLengths;
-  int LastEnteredRow = -1;  // suppresses consecutive repeats of the row-entering notification
+  int LastEnteredRow = -1;       // suppresses consecutive repeats of the row-entering notification
+  QPersistentModelIndex Anchor;  // the fixed corner of the rectangle that Shift extends
+  bool DragSelecting = false;    // the left button went down on a cell and is still held
   QPointer<QLineEdit> Editor;
   QPersistentModelIndex EditIndex;
   // Handlers may run nested event loops (modal boxes); these keep a second edit from starting

@@ -118,14 +118,24 @@ void TGrid::keyPressEvent(QKeyEvent* event) {
     StartEdit();
     return;
   }
+  if (event->matches(QKeySequence::SelectAll)) {
+    SelectAll();
+    return;
+  }
   const QModelIndex current = currentIndex();
   if (current.isValid()) {
     const TCellPos from{current.row(), current.column()};
     const TGridExtent extent{Model->rowCount(), Model->columnCount(), PageRows()};
-    if (const auto to = NavigationTarget(key, event->modifiers(), from, extent)) {
+    const bool extend = ExtendsSelection(key, event->modifiers());
+    const Qt::KeyboardModifiers moveMods =
+        extend ? event->modifiers() & ~Qt::ShiftModifier : event->modifiers();
+    if (const auto to = NavigationTarget(key, moveMods, from, extent)) {
       if (*to == from && !(Editor && ConfirmsEdit(key, event->modifiers()))) return;
       if (Editor && !AcceptEdit()) return;
-      MoveTo(to->Row, to->Column);
+      if (extend)
+        ExtendTo(Model->index(to->Row, to->Column));
+      else
+        MoveTo(to->Row, to->Column);
       return;
     }
   }
