@@ -18,6 +18,9 @@ class TGridDelegate;
 struct TCellAttributes {
   QColor Background;
   bool Bold = false;
+  // An unsaved change: the text is drawn in italics with a small triangle in the top-right
+  // corner, so it shows on any background and in any font.
+  bool Modified = false;
 };
 
 // A rectangle of cells, bounds included: rows are grid rows (1 = first data row), columns are

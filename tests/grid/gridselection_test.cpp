@@ -127,4 +127,32 @@ TEST_F(TGridSelection, TheOwnersKeysReachTheWindowAndTheEditorKeepsItsOwn) {
   EXPECT_EQ(BeginEdits.size(), std::size(keys));  // F2 only
 }
 
+TEST_F(TGridSelection, SelectedCellsShowTheirRowColourAndModifiedCellsAMark) {
+  const QColor red(255, 0, 0);
+  const QColor teal(0, 128, 128);
+  Grid->OnGetCellAttributes = [&](int row, int column, TCellAttributes& attrs) {
+    attrs.Background = row % 2 ? teal : red;
+    attrs.Modified = column == 4;
+  };
+  SetCell(5, 3, Cell(5, 4));
+  Grid->SetActiveCell(2, 0);
+  Key(Qt::Key_Down, Qt::ShiftModifier);
+  Key(Qt::Key_End, Qt::ShiftModifier);
+  Grid->RepaintNow();
+  const QImage image = Grid->viewport()->grab().toImage();
+  const auto cell = [&](int row, int column) {
+    return Grid->visualRect(Grid->model()->index(row - 1, column));
+  };
+  const auto colour = [&](int row) {
+    return image.pixelColor(cell(row, 1).right() - 4, cell(row, 1).bottom() - 3);
+  };
+  // Tinted: neither the highlight alone nor the row colour alone, and the rows still differ.
+  for (const QColor& c : {colour(2), colour(3)})
+    EXPECT_NE(c, Grid->palette().color(QPalette::Highlight));
+  EXPECT_NE(colour(2), red);
+  EXPECT_GT(colour(2).red(), colour(3).red());
+  EXPECT_EQ(colour(4), red);                                  // not selected
+  EXPECT_NE(image.copy(cell(5, 4)), image.copy(cell(5, 3)));  // same text, one modified
+}
+
 }  // namespace
