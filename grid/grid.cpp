@@ -44,14 +44,18 @@ void TGrid::SetColumns(const QStringList& headings, const std::vector<int>& widt
   DropEditor();
   Model->SetHeadings(headings);
   MaxLengths = maxLengths;
+  HiddenWidths.resize(headings.size());  // hidden columns stay hidden
   for (int column = 0; column < static_cast<int>(widths.size()); ++column)
     SetColumnWidth(column, widths[column]);
   setCurrentIndex(Model->index(0, 0));
 }
 
-int TGrid::ColumnWidth(int column) const { return horizontalHeader()->sectionSize(column); }
+int TGrid::ColumnWidth(int column) const {
+  return IsColumnHidden(column) ? HiddenWidths[column] : horizontalHeader()->sectionSize(column);
+}
 
 void TGrid::SetColumnWidth(int column, int width) {
+  if (IsColumnHidden(column)) HiddenWidths[column] = width;
   horizontalHeader()->resizeSection(column, width);
 }
 

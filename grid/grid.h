@@ -86,8 +86,14 @@ class TGrid : public QTableView {
   // maximum takes any length.
   void SetColumns(const QStringList& headings, const std::vector<int>& widths,
                   const std::vector<int>& maxLengths);
+  // A hidden column keeps its width: it is read and set as if shown.
   int ColumnWidth(int column) const;
   void SetColumnWidth(int column, int width);
+
+  // A hidden column is skipped by moves and left out of the selected ranges. Hiding the active
+  // column moves the active cell to a shown neighbour; the last shown column cannot be hidden.
+  void SetColumnHidden(int column, bool hidden);
+  bool IsColumnHidden(int column) const;
 
   // Number of rows including the header row; at least 2.
   void SetRowLimit(int rows);
@@ -100,10 +106,10 @@ class TGrid : public QTableView {
   // Moves the active cell as a click would, collapsing the selection to it.
   void SetActiveCell(int row, int column);
 
-  // The selected cells as disjoint rectangles, in no particular order. Cost grows with the
-  // number of rectangles, never with the rows they cover.
+  // The selected cells of shown columns as disjoint rectangles, in no particular order. Cost
+  // grows with the number of rectangles, never with the rows they cover.
   std::vector<TGridRange> SelectedRanges() const;
-  // The rows holding a selected cell, ascending, adjacent spans merged.
+  // The rows holding a selected cell of a shown column, ascending, adjacent spans merged.
   std::vector<TRowSpan> SelectedRows() const;
   bool IsCellSelected(int row, int column) const;
   // Replaces the selection (cut to the table); the active cell stays. An empty list clears it.
@@ -148,6 +154,7 @@ class TGrid : public QTableView {
   // Makes the cell active and selects the rectangle from the anchor to it, keeping the other
   // rectangles that Ctrl+click added.
   void ExtendTo(const QModelIndex& target);
+  std::vector<int> ShownColumns() const;  // ascending
   int PageRows() const;
   // Runs the end-edit handler and stores the text; true when the edit is over.
   bool AcceptEdit();
@@ -157,9 +164,10 @@ class TGrid : public QTableView {
   TGridModel* Model = nullptr;
   TGridDelegate* Delegate = nullptr;
   std::vector<int> MaxLengths;
-  int LastEnteredRow = -1;       // suppresses consecutive repeats of the row-entering notification
-  QPersistentModelIndex Anchor;  // the fixed corner of the rectangle that Shift extends
-  bool DragSelecting = false;    // the left button went down on a cell and is still held
+  int LastEnteredRow = -1;        // suppresses consecutive repeats of the row-entering notification
+  std::vector<int> HiddenWidths;  // per column; the widths hidden columns come back with
+  QPersistentModelIndex Anchor;   // the fixed corner of the rectangle that Shift extends
+  bool DragSelecting = false;     // the left button went down on a cell and is still held
   QPointer<QLineEdit> Editor;
   QPersistentModelIndex EditIndex;
   // Handlers may run nested event loops (modal boxes); these keep a second edit from starting

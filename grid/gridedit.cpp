@@ -2,6 +2,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "grid/grid.h"
 #include "grid/gridmodel.h"
@@ -123,9 +124,12 @@ void TGrid::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const QModelIndex current = currentIndex();
-  if (current.isValid()) {
-    const TCellPos from{current.row(), current.column()};
-    const TGridExtent extent{Model->rowCount(), Model->columnCount(), PageRows()};
+  const std::vector<int> shown = ShownColumns();  // moves count shown columns only
+  if (current.isValid() && !shown.empty()) {
+    const int column = static_cast<int>(
+        std::lower_bound(shown.begin(), shown.end(), current.column()) - shown.begin());
+    const TCellPos from{current.row(), column};
+    const TGridExtent extent{Model->rowCount(), static_cast<int>(shown.size()), PageRows()};
     const bool extend = ExtendsSelection(key, event->modifiers());
     const Qt::KeyboardModifiers moveMods =
         extend ? event->modifiers() & ~Qt::ShiftModifier : event->modifiers();
@@ -133,9 +137,9 @@ void TGrid::keyPressEvent(QKeyEvent* event) {
       if (*to == from && !(Editor && ConfirmsEdit(key, event->modifiers()))) return;
       if (Editor && !AcceptEdit()) return;
       if (extend)
-        ExtendTo(Model->index(to->Row, to->Column));
+        ExtendTo(Model->index(to->Row, shown[to->Column]));
       else
-        MoveTo(to->Row, to->Column);
+        MoveTo(to->Row, shown[to->Column]);
       return;
     }
   }

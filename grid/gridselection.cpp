@@ -1,9 +1,38 @@
-// The grid's selection.
+// The grid's selection and its columns' visibility.
 #include <QMouseEvent>
 #include <algorithm>
 
 #include "grid/grid.h"
 #include "grid/gridmodel.h"
+
+void TGrid::SetColumnHidden(int column, bool hidden) {
+  if (column < 0 || column >= Model->columnCount() || hidden == IsColumnHidden(column)) return;
+  if (!hidden) {
+    setColumnHidden(column, false);
+    SetColumnWidth(column, HiddenWidths[column]);
+    return;
+  }
+  if (ShownColumns().size() == 1) return;
+  if (Editor && EditIndex.column() == column && !AcceptEdit()) DropEditor();
+  HiddenWidths[column] = ColumnWidth(column);
+  setColumnHidden(column, true);
+  const QModelIndex current = currentIndex();
+  if (current.isValid() && current.column() == column) {
+    // The shown neighbour to the right, else the one to the left.
+    const std::vector<int> shown = ShownColumns();
+    const auto right = std::upper_bound(shown.begin(), shown.end(), column);
+    MoveTo(current.row(), right != shown.end() ? *right : shown.back());
+  }
+}
+
+bool TGrid::IsColumnHidden(int column) const { return isColumnHidden(column); }
+
+std::vector<int> TGrid::ShownColumns() const {
+  std::vector<int> shown;
+  for (int column = 0; column < Model->columnCount(); ++column)
+    if (!IsColumnHidden(column)) shown.push_back(column);
+  return shown;
+}
 
 void TGrid::SetActiveCell(int row, int column) {
   if (row < 1 || row >= RowLimit() || column < 0 || column >= Model->columnCount()) return;
@@ -12,8 +41,16 @@ void TGrid::SetActiveCell(int row, int column) {
 
 std::vector<TGridRange> TGrid::SelectedRanges() const {
   std::vector<TGridRange> ranges;
-  for (const QItemSelectionRange& range : selectionModel()->selection())
-    ranges.push_back({range.top() + 1, range.left(), range.bottom() + 1, range.right()});
+  for (const QItemSelectionRange& range : selectionModel()->selection()) {
+    // A rectangle over hidden columns splits into the runs of shown columns it covers.
+    for (int left = range.left(); left <= range.right(); ++left) {
+      if (IsColumnHidden(left)) continue;
+      int right = left;
+      while (right < range.right() && !IsColumnHidden(right + 1)) ++right;
+      ranges.push_back({range.top() + 1, left, range.bottom() + 1, right});
+      left = right;
+    }
+  }
   return ranges;
 }
 
@@ -33,7 +70,7 @@ std::vector<TRowSpan> TGrid::SelectedRows() const {
 }
 
 bool TGrid::IsCellSelected(int row, int column) const {
-  return selectionModel()->isSelected(Model->index(row - 1, column));
+  return !IsColumnHidden(column) && selectionModel()->isSelected(Model->index(row - 1, column));
 }
 
 void TGrid::SetSelection(const std::vector<TGridRange>& ranges) {

@@ -1,5 +1,6 @@
 #include <QElapsedTimer>
 #include <QHash>
+#include <QHeaderView>
 #include <QRegularExpression>
 #include <QShortcut>
 #include <QTest>
@@ -103,6 +104,27 @@ TEST_F(TGridSelection, CtrlAOverAMillionRowsIsOneRange) {
   Grid->RepaintNow();
   EXPECT_LT(timer.elapsed(), 200);  // cell by cell takes seconds
   EXPECT_EQ(Grid->SelectedRanges(), (std::vector<TGridRange>{{1, 0, 500'000, 2}}));
+}
+
+TEST_F(TGridSelection, HiddenColumnsAreSkippedAndKeepTheirWidths) {
+  Grid->SetColumns({"A", "B", "C", "D", "E", "F", "G", "H"}, {40, 41, 42, 43, 44, 45, 46, 47}, {});
+  for (int column : {2, 5}) Grid->SetColumnHidden(column, true);
+  EXPECT_EQ(Grid->ColumnWidth(2), 42);
+  Grid->SetColumnWidth(5, 77);
+  Key(Qt::Key_Right);
+  Key(Qt::Key_Right);
+  EXPECT_EQ(Active(), std::make_pair(1, 3));
+  Key(Qt::Key_End);
+  Key(Qt::Key_Home, Qt::ShiftModifier);
+  EXPECT_EQ(Grid->SelectedRanges(),
+            (std::vector<TGridRange>{{1, 0, 1, 1}, {1, 3, 1, 4}, {1, 6, 1, 7}}));
+  Grid->SetColumnHidden(5, false);
+  EXPECT_EQ(Grid->horizontalHeader()->sectionSize(5), 77);
+  Grid->SetColumnHidden(0, true);  // the active column: the right neighbour takes over
+  EXPECT_EQ(Active(), std::make_pair(1, 1));
+  for (int column : {1, 3, 4, 5, 6, 7}) Grid->SetColumnHidden(column, true);
+  EXPECT_FALSE(Grid->IsColumnHidden(7));  // the last shown column stays
+  EXPECT_EQ(Active(), std::make_pair(1, 7));
 }
 
 TEST_F(TGridSelection, TheOwnersKeysReachTheWindowAndTheEditorKeepsItsOwn) {
