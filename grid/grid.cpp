@@ -35,6 +35,18 @@ TGrid::TGrid(QWidget* parent)
   setCornerButtonEnabled(false);
   verticalScrollBar()->setTracking(true);
   horizontalScrollBar()->setTracking(true);
+
+  // A heading click is the owner's (it sorts), not Qt's selection of the whole column.
+  QHeaderView* header = horizontalHeader();
+  disconnect(header, &QHeaderView::sectionPressed, this, nullptr);
+  disconnect(header, &QHeaderView::sectionEntered, this, nullptr);
+  connect(header, &QHeaderView::sectionClicked, this, &TGrid::HeaderClick);
+  header->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(header, &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) {
+    if (OnHeaderContextMenu)
+      OnHeaderContextMenu(horizontalHeader()->logicalIndexAt(pos),
+                          horizontalHeader()->mapToGlobal(pos));
+  });
 }
 
 TGrid::~TGrid() = default;

@@ -4,6 +4,7 @@
 #include <QItemSelection>
 #include <QLineEdit>
 #include <QPersistentModelIndex>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -69,6 +70,13 @@ class TGrid : public QTableView {
   // then dropped.
   using EndEditFn = std::function<void(QString& text, int row, int column, bool& allow)>;
   using SelectionChangeFn = std::function<void()>;
+  // A click on a heading, after an edit in progress has ended; the owner decides what it sorts.
+  using HeaderClickFn = std::function<void(int column)>;
+  // A context menu asked for over the header row; column -1: right of the last heading.
+  using HeaderContextMenuFn = std::function<void(int column, const QPoint& globalPos)>;
+  // A context menu asked for over the cells; a right click on a cell outside the selection has
+  // selected that cell first, one inside keeps the selection.
+  using CellContextMenuFn = std::function<void(const QPoint& globalPos)>;
 
   explicit TGrid(QWidget* parent = nullptr);
   ~TGrid() override;
@@ -80,6 +88,9 @@ class TGrid : public QTableView {
   BeginEditFn OnBeginEdit;
   EndEditFn OnEndEdit;
   SelectionChangeFn OnSelectionChange;
+  HeaderClickFn OnHeaderClick;
+  HeaderContextMenuFn OnHeaderContextMenu;
+  CellContextMenuFn OnCellContextMenu;
 
   // Headings, default widths in pixels and the editors' maximum lengths in characters, one
   // entry per column; a character outside the basic plane counts as one. A column without a
@@ -94,6 +105,9 @@ class TGrid : public QTableView {
   // column moves the active cell to a shown neighbour; the last shown column cannot be hidden.
   void SetColumnHidden(int column, bool hidden);
   bool IsColumnHidden(int column) const;
+
+  // Shows which column the rows are sorted by, and how; column -1: none.
+  void SetSortIndicator(int column, Qt::SortOrder order);
 
   // Number of rows including the header row; at least 2.
   void SetRowLimit(int rows);
@@ -137,6 +151,7 @@ class TGrid : public QTableView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
@@ -156,6 +171,7 @@ class TGrid : public QTableView {
   void ExtendTo(const QModelIndex& target);
   std::vector<int> ShownColumns() const;  // ascending
   int PageRows() const;
+  void HeaderClick(int column);
   // Runs the end-edit handler and stores the text; true when the edit is over.
   bool AcceptEdit();
   // Closes the editor without storing anything.

@@ -1,8 +1,11 @@
-// The grid's selection and its columns' visibility.
+// The grid's selection, its columns' visibility and its header clicks.
+#include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <algorithm>
 
 #include "grid/grid.h"
+#include "grid/gridheader.h"
 #include "grid/gridmodel.h"
 
 void TGrid::SetColumnHidden(int column, bool hidden) {
@@ -32,6 +35,16 @@ std::vector<int> TGrid::ShownColumns() const {
   for (int column = 0; column < Model->columnCount(); ++column)
     if (!IsColumnHidden(column)) shown.push_back(column);
   return shown;
+}
+
+void TGrid::SetSortIndicator(int column, Qt::SortOrder order) {
+  static_cast<TGridHeader*>(horizontalHeader())->SetSortIndicator(column, order);
+}
+
+void TGrid::HeaderClick(int column) {
+  // Sorting under an open editor would store its text into another row.
+  if (Editor && !AcceptEdit()) return;
+  if (OnHeaderClick) OnHeaderClick(column);
 }
 
 void TGrid::SetActiveCell(int row, int column) {
@@ -148,6 +161,14 @@ void TGrid::mouseMoveEvent(QMouseEvent* event) {
 void TGrid::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() == Qt::LeftButton) DragSelecting = false;
+}
+
+void TGrid::contextMenuEvent(QContextMenuEvent* event) {
+  if (!OnCellContextMenu) return event->ignore();
+  // The menu key opens the menu at the active cell, not where the pointer happens to rest.
+  const bool key = event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid();
+  OnCellContextMenu(key ? viewport()->mapToGlobal(visualRect(currentIndex()).center())
+                        : event->globalPos());
 }
 
 void TGrid::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {

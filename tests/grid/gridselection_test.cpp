@@ -127,6 +127,32 @@ TEST_F(TGridSelection, HiddenColumnsAreSkippedAndKeepTheirWidths) {
   EXPECT_EQ(Active(), std::make_pair(1, 7));
 }
 
+TEST_F(TGridSelection, HeaderAndContextMenuClicksGoToTheOwner) {
+  std::vector<int> clicks, menus;
+  Grid->OnHeaderClick = [&](int column) { clicks.push_back(column); };
+  Grid->OnHeaderContextMenu = [&](int column, const QPoint&) { menus.push_back(column); };
+  Grid->OnCellContextMenu = [&](const QPoint&) { menus.push_back(100); };
+  QHeaderView* header = Grid->horizontalHeader();
+  const QPoint heading(header->sectionViewportPosition(2) + 10, 10);
+  Grid->SetActiveCell(2, 1);
+  Type("typed");
+  const QImage unsorted = header->grab().toImage();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, heading);
+  EXPECT_EQ(clicks, std::vector<int>{2});
+  EXPECT_EQ(Cell(2, 1), "typed");  // the edit ends before the owner sorts
+  EXPECT_EQ(Grid->SelectedRanges(), (std::vector<TGridRange>{{2, 1, 2, 1}}));
+  EXPECT_EQ(header->grab().toImage(), unsorted);  // only the owner sets the indicator
+  Grid->SetSortIndicator(2, Qt::DescendingOrder);
+  EXPECT_NE(header->grab().toImage(), unsorted);
+  for (auto [widget, pos] : {std::pair{header->viewport(), heading},
+                             {header->viewport(), QPoint(header->length() + 5, 10)},
+                             {Grid->viewport(), CellCentre(3, 0)}}) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, widget->mapToGlobal(pos));
+    QApplication::sendEvent(widget, &event);
+  }
+  EXPECT_EQ(menus, (std::vector<int>{2, -1, 100}));
+}
+
 TEST_F(TGridSelection, TheOwnersKeysReachTheWindowAndTheEditorKeepsItsOwn) {
   // Key sequence, and whether an open editor keeps it for its text.
   const std::pair<const char*, bool> keys[] = {
