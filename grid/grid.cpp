@@ -25,7 +25,7 @@ TGrid::TGrid(QWidget* parent)
   verticalHeader()->setDefaultSectionSize(RowHeight);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   // Edits start only from the grid's own key and mouse handling, through the begin-edit handler.
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -35,6 +35,18 @@ TGrid::TGrid(QWidget* parent)
   setCornerButtonEnabled(false);
   verticalScrollBar()->setTracking(true);
   horizontalScrollBar()->setTracking(true);
+
+  // A heading click is the owner's (it sorts), not Qt's selection of the whole column.
+  QHeaderView* header = horizontalHeader();
+  disconnect(header, &QHeaderView::sectionPressed, this, nullptr);
+  disconnect(header, &QHeaderView::sectionEntered, this, nullptr);
+  connect(header, &QHeaderView::sectionClicked, this, &TGrid::HeaderClick);
+  header->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(header, &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) {
+    if (OnHeaderContextMenu)
+      OnHeaderContextMenu(horizontalHeader()->logicalIndexAt(pos),
+                          horizontalHeader()->mapToGlobal(pos));
+  });
 }
 
 TGrid::~TGrid() = default;
@@ -44,14 +56,18 @@ void TGrid::SetColumns(const QStringList& headings, const std::vector<int>& widt
   DropEditor();
   Model->SetHeadings(headings);
   MaxLengths = maxLengths;
+  HiddenWidths.resize(headings.size());  // hidden columns stay hidden
   for (int column = 0; column < static_cast<int>(widths.size()); ++column)
     SetColumnWidth(column, widths[column]);
   setCurrentIndex(Model->index(0, 0));
 }
 
-int TGrid::ColumnWidth(int column) const { return horizontalHeader()->sectionSize(column); }
+int TGrid::ColumnWidth(int column) const {
+  return IsColumnHidden(column) ? HiddenWidths[column] : horizontalHeader()->sectionSize(column);
+}
 
 void TGrid::SetColumnWidth(int column, int width) {
+  if (IsColumnHidden(column)) HiddenWidths[column] = width;
   horizontalHeader()->resizeSection(column, width);
 }
 
@@ -100,6 +116,7 @@ void TGrid::SetRedraw(bool enabled) {
 void TGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   // Moves made by the grid end the edit first; this catches the others (a click elsewhere).
   if (Editor && !EndingEdit && current != EditIndex && !AcceptEdit()) DropEditor();
+  Anchor = current;  // every move sets the anchor; an extension puts it back
   QTableView::currentChanged(current, previous);
   if (current.isValid()) NotifyEnteringRow(current.row() + 1);
 }

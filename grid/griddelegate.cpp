@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <cstdlib>
 #include <limits>
 
 #include "grid/characterlimit.h"
@@ -13,7 +14,26 @@
 
 namespace {
 
-constexpr int TextIndent = 2;  // pixels between a cell's left edge and its text
+constexpr int TextIndent = 2;    // pixels between a cell's left edge and its text
+constexpr int ModifiedMark = 5;  // side of the triangle that marks an unsaved cell
+constexpr int TintAlpha = 128;   // of 255: how much highlight covers a selected cell's colour
+
+// The cell's colour seen through the highlight colour laid over it half transparent.
+QColor Tinted(const QColor& under, const QColor& highlight) {
+  const auto mix = [](int a, int b) { return (a * (255 - TintAlpha) + b * TintAlpha) / 255; };
+  return QColor(mix(under.red(), highlight.red()), mix(under.green(), highlight.green()),
+                mix(under.blue(), highlight.blue()));
+}
+
+// Of the palette's two text colours, the one that stands out more on the background.
+QColor Contrasting(const QColor& background, const QPalette& palette) {
+  const QColor text = palette.color(QPalette::Text);
+  const QColor highlighted = palette.color(QPalette::HighlightedText);
+  const int gray = qGray(background.rgb());
+  return std::abs(qGray(text.rgb()) - gray) >= std::abs(qGray(highlighted.rgb()) - gray)
+             ? text
+             : highlighted;
+}
 
 // Keys that leave the editor for the grid; the others (Left, Right, Home, End, ...) stay inside
 // it, so the caret never leaves the cell at either end of the text.
@@ -46,22 +66,39 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 
   const QPalette& palette = option.palette;
   const bool active = index == Grid.currentIndex();
-  const bool highlighted = active || (option.state & QStyle::State_Selected);
+  const bool selected = option.state & QStyle::State_Selected;
   TCellAttributes attrs;
-  attrs.Background = palette.color(highlighted ? QPalette::Highlight : QPalette::Base);
+  attrs.Background = palette.color(active || selected ? QPalette::Highlight : QPalette::Base);
   if (Grid.OnGetCellAttributes) Grid.OnGetCellAttributes(row, column, attrs);
+  // The active cell shows its own colour inside the selection, as spreadsheets draw it; the
+  // other selected cells are tinted, so the owner's colour still tells them apart.
+  const QColor background = selected && !active
+                                ? Tinted(attrs.Background, palette.color(QPalette::Highlight))
+                                : attrs.Background;
+  QColor ink = palette.color(QPalette::Text);
+  if (active || selected) ink = Contrasting(background, palette);
 
   painter->save();
   painter->setClipRect(option.rect);
-  painter->fillRect(option.rect, attrs.Background);
+  painter->fillRect(option.rect, background);
 
   QFont font = Grid.font();
   font.setBold(attrs.Bold);
+  font.setItalic(attrs.Modified);
   painter->setFont(font);
-  painter->setPen(palette.color(highlighted ? QPalette::HighlightedText : QPalette::Text));
+  painter->setPen(ink);
   painter->drawText(option.rect.adjusted(TextIndent, 0, -TextIndent, 0),
                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                     Grid.Model->CellView(index));
+
+  if (attrs.Modified) {
+    const QPoint corner = option.rect.topRight();
+    const QPoint mark[] = {corner, corner + QPoint(-ModifiedMark, 0),
+                           corner + QPoint(0, ModifiedMark)};
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(ink);
+    painter->drawPolygon(mark, 3);
+  }
 
   if (active) {
     QPen frame(Qt::black);

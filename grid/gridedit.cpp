@@ -2,6 +2,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "grid/grid.h"
 #include "grid/gridmodel.h"
@@ -118,14 +119,27 @@ void TGrid::keyPressEvent(QKeyEvent* event) {
     StartEdit();
     return;
   }
+  if (event->matches(QKeySequence::SelectAll)) {
+    SelectAll();
+    return;
+  }
   const QModelIndex current = currentIndex();
-  if (current.isValid()) {
-    const TCellPos from{current.row(), current.column()};
-    const TGridExtent extent{Model->rowCount(), Model->columnCount(), PageRows()};
-    if (const auto to = NavigationTarget(key, event->modifiers(), from, extent)) {
+  const std::vector<int> shown = ShownColumns();  // moves count shown columns only
+  if (current.isValid() && !shown.empty()) {
+    const int column = static_cast<int>(
+        std::lower_bound(shown.begin(), shown.end(), current.column()) - shown.begin());
+    const TCellPos from{current.row(), column};
+    const TGridExtent extent{Model->rowCount(), static_cast<int>(shown.size()), PageRows()};
+    const bool extend = ExtendsSelection(key, event->modifiers());
+    const Qt::KeyboardModifiers moveMods =
+        extend ? event->modifiers() & ~Qt::ShiftModifier : event->modifiers();
+    if (const auto to = NavigationTarget(key, moveMods, from, extent)) {
       if (*to == from && !(Editor && ConfirmsEdit(key, event->modifiers()))) return;
       if (Editor && !AcceptEdit()) return;
-      MoveTo(to->Row, to->Column);
+      if (extend)
+        ExtendTo(Model->index(to->Row, shown[to->Column]));
+      else
+        MoveTo(to->Row, shown[to->Column]);
       return;
     }
   }

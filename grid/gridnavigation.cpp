@@ -82,3 +82,21 @@ bool ConfirmsEdit(int key, Qt::KeyboardModifiers modifiers) {
       return false;
   }
 }
+
+bool ExtendsSelection(int key, Qt::KeyboardModifiers modifiers) {
+  if (!(modifiers & Qt::ShiftModifier) || (modifiers & (Qt::AltModifier | Qt::MetaModifier)))
+    return false;
+  switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      return true;
+    default:
+      return false;
+  }
+}

@@ -26,3 +26,7 @@ std::optional<TCellPos> NavigationTarget(int key, Qt::KeyboardModifiers modifier
 
 // Tab, Shift+Tab and Enter without another modifier end an edit even where they cannot move.
 bool ConfirmsEdit(int key, Qt::KeyboardModifiers modifiers);
+
+// Shift with an arrow, Home, End or a page key extends the selection instead of moving it; the
+// other modifiers keep their meaning for the move. Shift+Tab and Shift+Enter are no extensions.
+bool ExtendsSelection(int key, Qt::KeyboardModifiers modifiers);

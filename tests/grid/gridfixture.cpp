@@ -91,13 +91,16 @@ void TGridTest::Key(int key, Qt::KeyboardModifiers modifiers) {
 
 void TGridTest::Type(const QString& text) { TypeText(Grid, text); }
 
-void TGridTest::Click(int row, int column) {
-  const QRect cell = Grid->visualRect(Grid->model()->index(row - 1, column));
-  QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, cell.center());
+QPoint TGridTest::CellCentre(int row, int column) const {
+  return Grid->visualRect(Grid->model()->index(row - 1, column)).center();
+}
+
+void TGridTest::Click(int row, int column, Qt::KeyboardModifiers modifiers,
+                      Qt::MouseButton button) {
+  QTest::mouseClick(Grid->viewport(), button, modifiers, CellCentre(row, column));
 }
 
 void TGridTest::DoubleClick(int row, int column) {
-  const QRect cell = Grid->visualRect(Grid->model()->index(row - 1, column));
-  QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, cell.center());
-  QTest::mouseDClick(Grid->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, CellCentre(row, column));
+  QTest::mouseDClick(Grid->viewport(), Qt::LeftButton, {}, CellCentre(row, column));
 }

@@ -37,7 +37,9 @@ class TGridTest : public ::testing::Test {
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   void Type(const QString& text);  // see TypeText
   void DoubleClick(int row, int column);
-  void Click(int row, int column);
+  void Click(int row, int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+             Qt::MouseButton button = Qt::LeftButton);
+  QPoint CellCentre(int row, int column) const;
   QLineEdit* Editor() const;
   std::pair<int, int> Active() const { return {Grid->ActiveRow(), Grid->ActiveColumn()}; }
 

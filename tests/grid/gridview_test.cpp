@@ -19,12 +19,14 @@ QColor CellColour(TGrid& grid, int row, int column) {
 TEST_F(TGridView, TheHeaderRowIsLockedAndNeverActive) {
   QHeaderView* header = Grid->horizontalHeader();
   EXPECT_FALSE(Grid->verticalHeader()->isVisible());
-  EXPECT_FALSE(header->sectionsClickable());
   EXPECT_FALSE(header->highlightSections());
   EXPECT_EQ(header->height(), TGrid::RowHeight);
 
+  Grid->SetActiveRow(2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {20, 10});
   QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, {20, 10});
+  EXPECT_EQ(Grid->SelectedRanges(), (std::vector<TGridRange>{{2, 0, 2, 0}}));
+  Key(Qt::Key_Up);
   Key(Qt::Key_Up);
   Key(Qt::Key_Home, Qt::ControlModifier);
   Key(Qt::Key_PageUp);
