@@ -59,6 +59,35 @@ std::size_t LongestGenreName() {
   return longest;
 }
 
+// The width of a text field in a block: a comment beside a track holds 28 characters.
+std::uint8_t BlockWidthIn(const TID3v1Block* block, TField field) {
+  if (field == TField::Comment && block && BlockTrack(*block) != 0) return TextWidth - 2;
+  return Info(field).BlockWidth;
+}
+
+// The value of a field in a block; empty without one.
+std::string BlockValueIn(const TID3v1Block* block, TField field) {
+  if (!block) return {};
+  switch (field) {
+    case TField::Track: {
+      const std::uint8_t track = BlockTrack(*block);
+      return track == 0 ? std::string() : std::to_string(track);
+    }
+    case TField::Genre:
+      return HasBlockMarker(*block) ? std::string(GenreName((*block)[GenreOffset])) : "";
+    default:
+      return Win1252ToUtf8(
+          ReadBlockField(*block, Info(field).BlockOffset, BlockWidthIn(block, field)));
+  }
+}
+
+// The bytes of a block that hold the field.
+std::pair<std::size_t, std::size_t> BlockRange(TField field) {
+  if (field == TField::Track) return {TrackMarkOffset, GenreOffset};
+  if (field == TField::Genre) return {GenreOffset, GenreOffset + 1};
+  return {Info(field).BlockOffset, Info(field).BlockOffset + Info(field).BlockWidth};
+}
+
 // Copies the bytes that hold the fields in `fields` from one block into another.
 void CopyFields(const TID3v1Block& from, TID3v1Block& to, TFieldSet fields, std::uint8_t comment) {
   const auto copy = [&](std::size_t offset, std::size_t width) {
@@ -127,6 +156,7 @@ void TMP3Tag::ReadTag(int dirFd, const char* name, const std::string& path) {
   Saved.Kind = FVersion2 ? TTagKind::Version2 : Block ? TTagKind::Version1 : TTagKind::None;
   FieldsSet = 0;
   FModified = false;
+  FRead.reset();
   FHasTitle = TitleShown();
 }
 
@@ -204,6 +234,55 @@ void TMP3Tag::SaveDone(const TFileChange& change, const TFileIdentity& after) {
   Saved.Kind = FVersion2 ? TTagKind::Version2 : TTagKind::Version1;
   FieldsSet = 0;
   FModified = false;
+  FRead.reset();
+}
+
+TMP3Tag::TState TMP3Tag::State() const {
+  TState state;
+  state.Strings = FStrings;
+  if (Block) state.Block = *Block;
+  state.Version2 = FVersion2;
+  state.Set = FieldsSet;
+  return state;
+}
+
+void TMP3Tag::Restore(const TState& state) {
+  FStrings = state.Strings;
+  Block = state.Block ? std::make_unique<TID3v1Block>(*state.Block) : nullptr;
+  FVersion2 = state.Version2;
+  FieldsSet = state.Set;
+  FModified = FieldsSet != 0 || (FRead && FRead->Version2 != FVersion2);
+  FHasTitle = TitleShown();
+}
+
+void TMP3Tag::KeepRead() {
+  if (!FRead) FRead = std::make_unique<TState>(State());
+}
+
+bool TMP3Tag::SameAsRead(TField field) const {
+  if (!FRead) return true;
+  if (FRead->Version2 != FVersion2) return false;
+  if (FVersion2) return FStrings[Index(field)] == FRead->Strings[Index(field)];
+  // The block's bytes that hold the field, whatever it shows.
+  const TID3v1Block none{};
+  const TID3v1Block& now = Block ? *Block : none;
+  const TID3v1Block& read = FRead->Block ? *FRead->Block : none;
+  const auto [from, to] = BlockRange(field);
+  return std::equal(now.begin() + from, now.begin() + to, read.begin() + from);
+}
+
+void TMP3Tag::CompareWithRead(TField field) {
+  if (SameAsRead(field))
+    FieldsSet &= TFieldSet(~Bit(field));
+  else
+    FieldsSet |= Bit(field);
+  if (FieldsSet == 0 && FRead->Version2 == FVersion2) {
+    // Every field holds again what was read: the object is as read, block marker and all.
+    Restore(*FRead);
+    FRead.reset();
+  }
+  FModified = FieldsSet != 0 || (FRead && FRead->Version2 != FVersion2);
+  FHasTitle = TitleShown();
 }
 
 std::string TMP3Tag::WriteTag() {
@@ -229,6 +308,7 @@ bool TMP3Tag::TitleShown() const {
 
 void TMP3Tag::ConvertToVersion2() {
   if (FVersion2) return;
+  KeepRead();
   std::array<std::string, FieldCount> texts;
   for (const TField field :
        {TField::Title, TField::Artist, TField::Album, TField::Year, TField::Comment})
@@ -256,24 +336,9 @@ void TMP3Tag::ConvertToVersion2() {
   FHasTitle = TitleShown();
 }
 
-std::uint8_t TMP3Tag::BlockWidth(TField field) const {
-  if (field == TField::Comment && Block && BlockTrack(*Block) != 0) return TextWidth - 2;
-  return Info(field).BlockWidth;
-}
+std::uint8_t TMP3Tag::BlockWidth(TField field) const { return BlockWidthIn(Block.get(), field); }
 
-std::string TMP3Tag::BlockValue(TField field) const {
-  if (!Block) return {};
-  switch (field) {
-    case TField::Track: {
-      const std::uint8_t track = BlockTrack(*Block);
-      return track == 0 ? std::string() : std::to_string(track);
-    }
-    case TField::Genre:
-      return HasBlockMarker(*Block) ? std::string(GenreName((*Block)[GenreOffset])) : "";
-    default:
-      return Win1252ToUtf8(ReadBlockField(*Block, Info(field).BlockOffset, BlockWidth(field)));
-  }
-}
+std::string TMP3Tag::BlockValue(TField field) const { return BlockValueIn(Block.get(), field); }
 
 void TMP3Tag::SetBlockValue(TField field, const std::string& text) {
   TID3v1Block& block = BlockToSet();
@@ -328,13 +393,21 @@ void TMP3Tag::Set(TField field, const std::string& text) {
   const std::string value(CutToCharacters(text, Limit(field)));
   // Only a text that differs, byte for byte, from the value as read reaches the tag.
   if (value == Value(field)) return;
-  if (FVersion2)
+  KeepRead();
+  if (FVersion2) {
     FStrings.Set(Index(field), TrimRightBlanks(value));
-  else
+  } else if (!FRead->Version2 &&
+             value == BlockValueIn(FRead->Block ? &*FRead->Block : nullptr, field)) {
+    // Back to what the block showed when it was read: its bytes as they were, stale bytes
+    // behind a shorter text included, so the file is not written for it.
+    const TID3v1Block none{};
+    const auto [from, to] = BlockRange(field);
+    const TID3v1Block& read = FRead->Block ? *FRead->Block : none;
+    std::copy(read.begin() + from, read.begin() + to, BlockToSet().begin() + from);
+  } else {
     SetBlockValue(field, value);
-  FieldsSet |= Bit(field);
-  FHasTitle = TitleShown();
-  FModified = true;
+  }
+  CompareWithRead(field);
 }
 
 TMP3Tag::TFieldTexts TMP3Tag::Texts(std::string& buffer) const {

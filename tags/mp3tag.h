@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -74,6 +75,22 @@ class TMP3Tag {
   // The listing kept only the start of the field's text, which was too long to show: it must
   // not be edited from what was shown.
   bool IsCut(TField field) const { return (FCut & Bit(field)) != 0; }
+  // The field was set to a value other than the file holds, and a save will write it. A field
+  // set back to what the file holds is not, and a tag whose every field is back (a conversion
+  // to version 2 taken back too) is no longer modified.
+  bool IsSet(TField field) const { return (FieldsSet & Bit(field)) != 0; }
+
+  // Everything an edit can change of the object, to put it back as it was: an edit history
+  // keeps one for a tag whose kind of tag an edit changed (a conversion to version 2).
+  class TState {
+    friend class TMP3Tag;
+    TPackedStrings Strings;
+    std::optional<TID3v1Block> Block;
+    bool Version2 = false;
+    TFieldSet Set = 0;
+  };
+  TState State() const;
+  void Restore(const TState& state);
 
   std::string GetTitle() const { return Get(TField::Title); }
   std::string GetArtist() const { return Get(TField::Artist); }
@@ -120,6 +137,12 @@ class TMP3Tag {
   std::uint8_t BlockWidth(TField field) const;
   // The block, made empty when the object has none yet.
   TID3v1Block& BlockToSet();
+  // Keeps the tag as read before the first change, unless it is kept already.
+  void KeepRead();
+  // After a change: a field that holds again what was read is no longer set, and when every
+  // field does, the object is as read again.
+  void CompareWithRead(TField field);
+  bool SameAsRead(TField field) const;
 
   TPackedStrings FStrings;
   std::unique_ptr<TID3v1Block> Block;  // only without ID3v2 tag: the block as read, or a new one
@@ -132,4 +155,6 @@ class TMP3Tag {
   // block the file holds then.
   TFieldSet FieldsSet = 0;
   TFieldSet FCut = 0;  // the fields the listing cut
+  // The tag as read or last saved, from the first change on; none while nothing changed.
+  std::unique_ptr<TState> FRead;
 };

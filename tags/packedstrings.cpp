@@ -65,3 +65,11 @@ void TPackedStrings::Set(std::size_t index, std::string_view text) {
   Data = Pack(std::max(Count(), index + 1),
               [&](std::size_t i) { return i == index ? text : (*this)[i]; });
 }
+
+TPackedStrings::TPackedStrings(const TPackedStrings& other)
+    : Data(Pack(other.Count(), [&](std::size_t i) { return other[i]; })) {}
+
+TPackedStrings& TPackedStrings::operator=(const TPackedStrings& other) {
+  if (this != &other) Data = Pack(other.Count(), [&](std::size_t i) { return other[i]; });
+  return *this;
+}

@@ -14,6 +14,8 @@ class TPackedStrings {
   TPackedStrings() = default;
   TPackedStrings(TPackedStrings&&) noexcept = default;
   TPackedStrings& operator=(TPackedStrings&&) noexcept = default;
+  TPackedStrings(const TPackedStrings& other);
+  TPackedStrings& operator=(const TPackedStrings& other);
 
   std::size_t Count() const;
   // The string at the index, empty beyond the count; valid until the strings change.

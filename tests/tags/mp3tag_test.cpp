@@ -472,3 +472,49 @@ TEST_F(MP3Tag, HasTitleFollowsTheFieldSetters) {
 }
 
 }  // namespace
+
+namespace {
+
+// An edit taken back leaves the tag as read: a field set back to what the file holds is not
+// written, and a tag whose fields all are is no longer modified, block marker and kind included.
+TEST_F(MP3Tag, FieldsSetBackToWhatTheFileHoldsAreNoLongerModified) {
+  const struct {
+    const char* Name;
+    std::string Bytes;
+  } cases[] = {
+      {"no tag", Audio(100)},
+      {"block", Audio(100) + Block("Title", "Band", "", "", "", 17)},
+      {"ID3v2", Tag(Frame("TIT2", "\0Title"s) + Frame("TPE1", "\0Band"s))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMP3Tag tag;
+    tag.ReadTag(Song(c.Bytes));
+    const bool hadTag = tag.HasTag();
+    const std::string title = tag.GetTitle();
+    tag.SetTitle("Other");
+    tag.SetArtist("Other band");
+    EXPECT_TRUE(tag.IsSet(TField::Title));
+    tag.SetTitle(title);
+    EXPECT_FALSE(tag.IsSet(TField::Title));
+    EXPECT_TRUE(tag.Modified());
+    tag.SetArtist(c.Name == std::string("no tag") ? "" : "Band");
+    EXPECT_FALSE(tag.Modified());
+    EXPECT_EQ(tag.HasTag(), hadTag);
+    tag.WriteTag();
+    EXPECT_EQ(ReadFileBytes(FPath), c.Bytes);
+  }
+  // A conversion is taken back through the state kept before it.
+  TMP3Tag tag;
+  tag.ReadTag(Song(Audio(100) + Block("Title", "", "", "", "", 17)));
+  const TMP3Tag::TState before = tag.State();
+  tag.ConvertToVersion2();
+  tag.SetTitle(std::string(40, 'T'));
+  ASSERT_TRUE(tag.IsVersion2());
+  tag.Restore(before);
+  EXPECT_FALSE(tag.IsVersion2());
+  EXPECT_FALSE(tag.Modified());
+  EXPECT_EQ(tag.GetTitle(), "Title");
+}
+
+}  // namespace
