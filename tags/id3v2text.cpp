@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tags/texttrim.h"
+
 namespace {
 
 constexpr std::uint8_t Latin1 = 0;
@@ -34,8 +36,6 @@ std::string_view TakeByteOrderMark(std::string_view text, TUtf16Order& order) {
 }
 
 constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
 // Characters 0x00 to 0x20 off both ends, in place: most texts need no copy.
 void TrimInPlace(std::string& text) {

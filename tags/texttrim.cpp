@@ -1,11 +1,5 @@
 #include "tags/texttrim.h"
 
-namespace {
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-}  // namespace
-
 std::string Trim(std::string_view text) {
   std::size_t first = 0;
   while (first < text.size() && IsBlank(text[first])) ++first;
