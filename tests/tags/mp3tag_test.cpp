@@ -445,6 +445,19 @@ TEST_F(MP3Tag, ConvertToVersion2CarriesTheValuesTrackAndGenre) {
   EXPECT_EQ(bytes.substr(bytes.size() - audio.size() - 128), audio + block);
 }
 
+TEST_F(MP3Tag, FileShorterThanATagHeaderConvertedToVersion2IsSaved) {
+  // An empty or cut file takes a text its block cannot hold once the person chooses version 2.
+  for (const std::string& file : {""s, "\xFF\xFB"s, "ID3\x03\x00"s}) {
+    SCOPED_TRACE(file.size());
+    TMP3Tag tag;
+    tag.ReadTag(Song(file));
+    tag.ConvertToVersion2();
+    tag.SetTitle("\u65e5\u672c");
+    EXPECT_EQ(SaveFailure(tag), "");
+    EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\x01\xFF\xFE\xE5\x65\x2C\x67"s)) + file);
+  }
+}
+
 TEST_F(MP3Tag, ConvertingEmptyFieldsLeavesTheFlags) {
   TMP3Tag tag;
   tag.ReadTag(Song(Audio(100) + Block("", "", "", "", "", 255)));  // no track, no genre
