@@ -285,9 +285,11 @@ bool TMP3Tag::Fits(TField field, const std::string& text) const {
   if (FVersion2) return true;
   if (field == TField::Genre) return text.empty() || GenreNumber(text).has_value();
   if (field == TField::Track) {
-    // A track takes the bytes behind a comment of 28 characters.
+    // A track takes the bytes behind a comment of 28 characters. Set cuts a text to the limit
+    // first, so "0127" would be stored as track 12.
     const bool roomBehindComment = CharacterCount(Get(TField::Comment)) <= TextWidth - 2;
-    return text.empty() || (BlockTrackNumber(text) && roomBehindComment);
+    return text.empty() ||
+           (BlockTrackNumber(text) && text.size() <= Limit(field) && roomBehindComment);
   }
   return CharacterCount(text) <= Limit(field) && FitsWin1252(text);
 }

@@ -329,6 +329,15 @@ TEST_F(MP3Tag, Version11BlockKeepsItsTrack) {
   EXPECT_FALSE(plain.Fits(TField::Genre, "No such genre"));
 }
 
+TEST_F(MP3Tag, TrackFitsABlockOnlyWithinItsThreeCharacters) {
+  TMP3Tag tag;
+  tag.ReadTag(Song(Audio(200) + Block("", "", "", "", "", 255)));
+  // A text that fits is stored as it reads; one cut to three characters would change its number.
+  const std::pair<std::string, bool> cases[] = {
+      {"7", true}, {"012", true}, {"255", true}, {"0127", false}, {"0000000127", false}};
+  for (const auto& [text, fits] : cases) EXPECT_EQ(tag.Fits(TField::Track, text), fits) << text;
+}
+
 TEST_F(MP3Tag, FirstFieldOfAFileWithoutTagMakesABlockThatIsAppendedOnce) {
   const std::string audio = Audio(777);
   TMP3Tag tag;
