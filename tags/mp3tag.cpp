@@ -254,9 +254,14 @@ void TMP3Tag::SetBlockValue(TField field, const std::string& text) {
       WriteBlockMarker(block);
       block[GenreOffset] = GenreNumber(text).value_or(NoGenre);
       break;
-    default:
+    default: {
+      const bool hadTrack = BlockTrack(block) != 0;
       WriteBlockField(block, Info(field).BlockOffset, BlockWidth(field), Utf8ToWin1252(text));
+      // A comment of 28 characters puts its zero byte at 125, which makes a track of whatever
+      // an older, longer comment left in byte 126.
+      if (field == TField::Comment && !hadTrack && BlockTrack(block) != 0) block[TrackOffset] = 0;
       break;
+    }
   }
 }
 

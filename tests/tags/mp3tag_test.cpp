@@ -329,6 +329,23 @@ TEST_F(MP3Tag, Version11BlockKeepsItsTrack) {
   EXPECT_FALSE(plain.Fits(TField::Genre, "No such genre"));
 }
 
+TEST_F(MP3Tag, ShorterCommentInABlockWithoutTrackMakesNoTrack) {
+  // The old comment's bytes stay behind the new one's zero byte; after 28 characters that byte
+  // is 125, which marks a track in byte 126.
+  for (const std::size_t length : {27u, 28u, 29u}) {
+    SCOPED_TRACE(length);
+    TMP3Tag tag;
+    tag.ReadTag(Song(Audio(100) + Block("T", "", "", "", std::string(30, 'c'), 17)));
+    tag.SetComment(std::string(length, 'n'));
+    EXPECT_EQ(tag.Get(TField::Track), "");
+    EXPECT_EQ(SaveFailure(tag), "");
+    TMP3Tag back;
+    back.ReadTag(FPath);
+    EXPECT_EQ(back.Get(TField::Track), "");
+    EXPECT_EQ(back.GetComment(), std::string(length, 'n'));
+  }
+}
+
 TEST_F(MP3Tag, TrackFitsABlockOnlyWithinItsThreeCharacters) {
   TMP3Tag tag;
   tag.ReadTag(Song(Audio(200) + Block("", "", "", "", "", 255)));
