@@ -88,11 +88,15 @@ struct TEdit {
   bool Convert;  // a file without ID3v2 tag becomes version 2 before the set
 };
 
-// Bytes of the input as a text a person could type: valid UTF-8, control characters as spaces.
+// Bytes of the input as a text a person could type: valid UTF-8, control characters as spaces,
+// and no U+FEFF, which at the start of a UTF-8 frame every reader takes for a byte-order mark.
 std::string TypedText(std::string_view bytes, std::size_t length) {
   std::string text = SanitizeUtf8(bytes.substr(bytes.size() / 2, length));
   std::replace_if(
       text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+  constexpr std::string_view Mark = "\xEF\xBB\xBF";
+  for (std::size_t at = text.find(Mark); at != std::string::npos; at = text.find(Mark, at))
+    text.replace(at, Mark.size(), " ");
   return text;
 }
 
