@@ -225,9 +225,10 @@ void CheckSave(std::string_view bytes, const TID3v2Texts& listed, const TEdit& e
     Require(back.Texts[Index(edit.Field)] == ReadBack(edit.Field, value, version));
 }
 
-// What the tag object's save of a scratch copy wrote: an ID3v2 tag as a save of the bytes makes
-// it in front of the rest of the file, a block in place of the old one or behind the file, and
-// nothing left in the folder but the file.
+// What the tag object's save of a scratch copy wrote: an ID3v2 tag holding the frames a save of
+// the bytes makes, in their version, followed by the rest of the file (whatever padding the save
+// gives the tag); a block in place of the old one or behind the file; nothing left in the folder
+// but the file.
 void CheckSaved(std::string_view bytes, const TMP3Tag& tag, const TTagValues& values, bool hadBlock,
                 const TScratch& scratch) {
   const std::string now = ReadFileBytes(tag.FullPath());
@@ -235,7 +236,14 @@ void CheckSaved(std::string_view bytes, const TMP3Tag& tag, const TTagValues& va
   if (tag.IsVersion2()) {
     TMemorySource memory(bytes);
     const std::optional<TNewTag> expected = SavedTag(memory, values);
-    Require(expected && now == expected->Bytes + std::string(bytes.substr(expected->RestStart)));
+    Require(expected.has_value());
+    std::uint8_t version = 0;
+    std::uint8_t savedVersion = 0;
+    Require(FramesOf(now, savedVersion) == FramesOf(expected->Bytes, version));
+    Require(savedVersion == version);
+    TMemorySource saved(now);
+    const std::int64_t extent = TID3v2Reader(saved).Extent();
+    Require(extent > 0 && now.substr(std::size_t(extent)) == bytes.substr(expected->RestStart));
     return;
   }
   const std::size_t kept = bytes.size() - (hadBlock ? 128 : 0);
