@@ -10,7 +10,6 @@
 
 std::optional<TNewTag> SavedTag(TByteSource& file, const TTagValues& values) {
   TID3v2Reader reader(file);
-  if (!reader.HasHeader()) return std::nullopt;
   std::vector<TID3v2Frame> frames;
   std::uint8_t version = 3;
   const bool readable = reader.Readable();

@@ -350,9 +350,14 @@ void TMP3Tag::SetBlockValue(TField field, const std::string& text) {
       WriteBlockMarker(block);
       block[GenreOffset] = GenreNumber(text).value_or(NoGenre);
       break;
-    default:
+    default: {
+      const bool hadTrack = BlockTrack(block) != 0;
       WriteBlockField(block, Info(field).BlockOffset, BlockWidth(field), Utf8ToWin1252(text));
+      // A comment of 28 characters puts its zero byte at 125, which makes a track of whatever
+      // an older, longer comment left in byte 126.
+      if (field == TField::Comment && !hadTrack && BlockTrack(block) != 0) block[TrackOffset] = 0;
       break;
+    }
   }
 }
 
@@ -381,9 +386,11 @@ bool TMP3Tag::Fits(TField field, const std::string& text) const {
   if (FVersion2) return true;
   if (field == TField::Genre) return text.empty() || GenreNumber(text).has_value();
   if (field == TField::Track) {
-    // A track takes the bytes behind a comment of 28 characters.
+    // A track takes the bytes behind a comment of 28 characters. Set cuts a text to the limit
+    // first, so "0127" would be stored as track 12.
     const bool roomBehindComment = CharacterCount(Get(TField::Comment)) <= TextWidth - 2;
-    return text.empty() || (BlockTrackNumber(text) && roomBehindComment);
+    return text.empty() ||
+           (BlockTrackNumber(text) && text.size() <= Limit(field) && roomBehindComment);
   }
   return CharacterCount(text) <= Limit(field) && FitsWin1252(text);
 }

@@ -329,6 +329,32 @@ TEST_F(MP3Tag, Version11BlockKeepsItsTrack) {
   EXPECT_FALSE(plain.Fits(TField::Genre, "No such genre"));
 }
 
+TEST_F(MP3Tag, ShorterCommentInABlockWithoutTrackMakesNoTrack) {
+  // The old comment's bytes stay behind the new one's zero byte; after 28 characters that byte
+  // is 125, which marks a track in byte 126.
+  for (const std::size_t length : {27u, 28u, 29u}) {
+    SCOPED_TRACE(length);
+    TMP3Tag tag;
+    tag.ReadTag(Song(Audio(100) + Block("T", "", "", "", std::string(30, 'c'), 17)));
+    tag.SetComment(std::string(length, 'n'));
+    EXPECT_EQ(tag.Get(TField::Track), "");
+    EXPECT_EQ(SaveFailure(tag), "");
+    TMP3Tag back;
+    back.ReadTag(FPath);
+    EXPECT_EQ(back.Get(TField::Track), "");
+    EXPECT_EQ(back.GetComment(), std::string(length, 'n'));
+  }
+}
+
+TEST_F(MP3Tag, TrackFitsABlockOnlyWithinItsThreeCharacters) {
+  TMP3Tag tag;
+  tag.ReadTag(Song(Audio(200) + Block("", "", "", "", "", 255)));
+  // A text that fits is stored as it reads; one cut to three characters would change its number.
+  const std::pair<std::string, bool> cases[] = {
+      {"7", true}, {"012", true}, {"255", true}, {"0127", false}, {"0000000127", false}};
+  for (const auto& [text, fits] : cases) EXPECT_EQ(tag.Fits(TField::Track, text), fits) << text;
+}
+
 TEST_F(MP3Tag, FirstFieldOfAFileWithoutTagMakesABlockThatIsAppendedOnce) {
   const std::string audio = Audio(777);
   TMP3Tag tag;
@@ -445,6 +471,19 @@ TEST_F(MP3Tag, ConvertToVersion2CarriesTheValuesTrackAndGenre) {
   EXPECT_EQ(back.Genre(), "(17)") << "the genre's number, as common writers put it";
   const std::string bytes = ReadFileBytes(FPath);
   EXPECT_EQ(bytes.substr(bytes.size() - audio.size() - 128), audio + block);
+}
+
+TEST_F(MP3Tag, FileShorterThanATagHeaderConvertedToVersion2IsSaved) {
+  // An empty or cut file takes a text its block cannot hold once the person chooses version 2.
+  for (const std::string& file : {""s, "\xFF\xFB"s, "ID3\x03\x00"s}) {
+    SCOPED_TRACE(file.size());
+    TMP3Tag tag;
+    tag.ReadTag(Song(file));
+    tag.ConvertToVersion2();
+    tag.SetTitle("\u65e5\u672c");
+    EXPECT_EQ(SaveFailure(tag), "");
+    EXPECT_EQ(ReadFileBytes(FPath), Tag(Frame("TIT2", "\x01\xFF\xFE\xE5\x65\x2C\x67"s)) + file);
+  }
 }
 
 TEST_F(MP3Tag, ConvertingEmptyFieldsLeavesTheFlags) {
