@@ -53,6 +53,8 @@ class TScratch {
   TScratch() : FFd(::memfd_create("fuzz_tags", MFD_CLOEXEC)) {
     Require(FFd >= 0);
     FHeldPath = "/proc/self/fd/" + std::to_string(FFd);
+    // Saves keep their records here, not in the user's state folder.
+    ::setenv("XDG_STATE_HOME", FState.Path().c_str(), 1);
   }
   ~TScratch() { ::close(FFd); }
 
@@ -78,6 +80,7 @@ class TScratch {
   int FFd;
   std::string FHeldPath;
   TTempDir FFolder;
+  TTempDir FState;
   std::string FCopyPath = FFolder / "song.mp3";
 };
 
