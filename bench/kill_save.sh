@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Kills saves at random moments. A process saves a 24 MiB file again and again (each save a
-# rewrite of the whole file, each with the other of two titles) and is killed with SIGKILL after
-# a random delay; after every kill the file must hold exactly the bytes of one of the two titles,
-# and nothing else may lie in its folder (no temporary file left behind).
+# Kills saves at random moments. A process saves the ID3v2 tag of a 24 MiB file again and again
+# (in place, through the save record, each time with the other of two titles) and is killed
+# with SIGKILL after a random delay; `tagtool recover` then finishes the save as the next start
+# would. After every kill the file must hold exactly the bytes of one of the two titles, nothing
+# else may lie in its folder (no temporary file left behind), and no save record may be left.
 #
 #   [MIB=24] bench/kill_save.sh [build folder, default build] [kills, default 300]
 #
 # Prints how many saves the killed processes completed and the kills' outcome; exits 1 on the
-# first kill that leaves anything else.
+# first kill that leaves anything else. Batches of files of every kind: bench/kill_batch.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -18,13 +19,16 @@ cmake --build "$build" --target tagtool >/dev/null
 
 work=$(mktemp -d /tmp/tunemark-kill-XXXXXX)
 trap 'rm -rf "$work"' EXIT
+export XDG_STATE_HOME=$work/state
+records=$XDG_STATE_HOME/Tunemark
 folder=$work/music
 mkdir -p "$folder"
 song=$folder/song.mp3
 
-# The two states the file alternates between: title "Alpha" and title "Bravo".
+# The two states the file alternates between: title "Alpha" and title "Bravo". The first save
+# gives the file its tag, with padding, by a rewrite; every later one is in place.
 head -c $((mib * 1024 * 1024)) /dev/urandom >"$song"
-"$tagtool" set "$song" title=Alpha artist=Someone
+"$tagtool" set "$song" --convert title=Alpha artist=Someone
 alpha=$(sha256sum <"$song" | cut -d' ' -f1)
 "$tagtool" set "$song" title=Bravo
 bravo=$(sha256sum <"$song" | cut -d' ' -f1)
@@ -47,6 +51,11 @@ for kill in $(seq "$kills"); do
   pause "$(printf '%d.%06d' $((delay / 1000000)) $((delay % 1000000)))"
   kill -9 "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
+  "$tagtool" recover
+  if [ -n "$(ls -A "$records" 2>/dev/null)" ]; then
+    echo "kill $kill: records left after the recovery: $(ls -A "$records")"
+    exit 1
+  fi
 
   after=$(sha256sum <"$song" | cut -d' ' -f1)
   if [ "$after" = "$alpha" ]; then
@@ -63,4 +72,4 @@ for kill in $(seq "$kills"); do
     exit 1
   fi
 done
-echo "$kills kills: $alphas left title Alpha, $bravos title Bravo; every file whole, nothing left behind"
+echo "$kills kills: $alphas left title Alpha, $bravos title Bravo; every file whole, nothing left behind, no record left"

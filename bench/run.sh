@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (RelWithDebInfo), makes the corpus once (kept under /tmp for later runs)
-# and runs every benchmark, printing its figures.
+# and runs every benchmark, printing its figures. The batch save beside its peers makes a corpus
+# of its own (about 6 GB, removed afterwards); BATCH=0 leaves it out.
 #   bench/run.sh [build folder, default build]    COUNT=20000 SEED=1 to change the corpus
 # Corpora above 100,000 files get small audio (FRAMES=1,3), so a million files fit the disk;
 # FRAMES=lo,hi chooses the audio frames per file.
@@ -18,7 +19,7 @@ corpus=/tmp/tunemark-corpus-$count-seed$seed-$generator
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-targets=(read_bench save_bench rowstore_bench tunemark)
+targets=(read_bench save_bench batch_bench tagtool rowstore_bench tunemark)
 [ -f bench/scan_bench.cpp ] && targets+=(scan_bench)
 cmake --build "$build" --target "${targets[@]}"
 
@@ -31,6 +32,9 @@ fi
 
 "$build/bench/read_bench" "$corpus"
 "$build/bench/save_bench"
+if [ "${BATCH:-1}" != 0 ]; then
+  /usr/bin/python3 bench/batch_save.py --build "$build"
+fi
 "$build/bench/rowstore_bench" "$corpus"
 if [ -x "$build/bench/scan_bench" ]; then
   "$build/bench/scan_bench" "$corpus"
