@@ -63,7 +63,9 @@ class TGrid : public QTableView {
   using SetCellDataFn = std::function<void(int row, int column, const QString& text)>;
   using GetCellAttributesFn = std::function<void(int row, int column, TCellAttributes& attrs)>;
   using EnteringRowFn = std::function<void(int row)>;
-  using BeginEditFn = std::function<void(int row, int column, bool& allow)>;
+  // `typed` is the text whose key started the edit; empty when F2, a double click or the program
+  // started it. An owner that edits the cell its own way (in a dialog) starts from it.
+  using BeginEditFn = std::function<void(int row, int column, const QString& typed, bool& allow)>;
   // Called while the editor still exists, before the grid stores the text. `text` is the
   // editor's text; a handler may replace it. Leaving `allow` false stores nothing and keeps the
   // editor open; when the grid must leave the cell anyway (another cell was clicked) the edit is

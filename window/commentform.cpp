@@ -66,6 +66,7 @@ void TCommentForm::SetLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines)
     paragraphs << QString::fromStdString(line).replace(QLatin1Char('\n'), LineSeparator);
   Memo1->setPlainText(paragraphs.join(QLatin1Char('\n')));
+  Memo1->moveCursor(QTextCursor::End);
 }
 
 std::vector<std::string> TCommentForm::Lines() const {
@@ -79,6 +80,7 @@ std::vector<std::string> TCommentForm::Lines() const {
 
 void TCommentForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  Memo1->setFocus();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());

@@ -18,6 +18,7 @@ class TCommentForm : public QDialog {
 
   // The text area's lines as UTF-8 texts. A line is a paragraph as typed, however the
   // area wraps it on screen. A LF inside a line is shown as a line break within its paragraph.
+  // Setting them puts the caret at the end of the text.
   void SetLines(const std::vector<std::string>& lines);
   std::vector<std::string> Lines() const;
 
@@ -29,6 +30,7 @@ class TCommentForm : public QDialog {
   static constexpr int DefaultWidth = 430, DefaultHeight = 178;
 
  protected:
+  // Every opening gives the text area the keys, wherever the focus was when it was last left.
   void showEvent(QShowEvent* event) override;
   // Shift+Enter in the text area starts a new line as Enter does, so every line typed comes
   // back separated by CR.

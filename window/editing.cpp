@@ -34,10 +34,10 @@ QString Version1Question(bool tooLong, bool foreign, std::size_t width) {
 
 }  // namespace
 
-void TTagTable::TableBeginEdit(int row, int column, bool& allow) {
+void TTagTable::TableBeginEdit(int row, int column, const QString& typed, bool& allow) {
   allow = Store.IsListed(row) && !Row(row).ReadOnly();
   if (allow && column == CommentColumn && Tag(row).IsVersion2()) {
-    EditComment(row);
+    EditComment(row, typed);
     allow = false;  // the in-cell editor never opens on this cell
     return;
   }
@@ -101,11 +101,12 @@ void TTagTable::Refill(int row) {
   Row(row).Fill(Tag(row), std::string_view(path).substr(path.rfind('/') + 1));
 }
 
-void TTagTable::EditComment(int row) {
+void TTagTable::EditComment(int row, const QString& typed) {
   const std::vector<std::string> lines =
       TextToLines(Row(row).Text(CommentColumn).toString().toStdString());
   const std::string shown = LinesToText(lines);
-  CommentForm.SetLines(lines);
+  // A typed character replaces the comment, as it replaces the text of any other cell.
+  CommentForm.SetLines(typed.isEmpty() ? lines : std::vector{typed.toStdString()});
   if (CommentForm.exec() != QDialog::Accepted) return;
 
   // OK on the text as it was shown changes nothing: the empty comment of a row without a valid

@@ -21,8 +21,8 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
     TableGetCellAttributes(row, column, attrs);
   };
   Table.OnEnteringRow = [this](int row) { TableEnteringRow(row); };
-  Table.OnBeginEdit = [this](int row, int column, bool& allow) {
-    TableBeginEdit(row, column, allow);
+  Table.OnBeginEdit = [this](int row, int column, const QString& typed, bool& allow) {
+    TableBeginEdit(row, column, typed, allow);
   };
   Table.OnEndEdit = [this](QString& text, int row, int column, bool& allow) {
     TableEndEdit(text, row, column, allow);

@@ -453,14 +453,53 @@ TEST_F(CommentDialog, OkWithTypedTextSetsTheCommentAndRepaintsTheRow) {
     QTest::keyClicks(CommentForm.Memo1, "second");
     QTest::mouseClick(CommentForm.OKBtn, Qt::LeftButton);
   });
-  ClickCell(1, 4);
-  Type("x");  // typing a character on the comment cell opens the dialog too
+  DoubleClickCell(1, 4);
   EXPECT_TRUE(ran());
   EXPECT_FALSE(Table.IsEditing());
   EXPECT_EQ(Tag(1).GetComment(), "first\rsecond");
   EXPECT_EQ(Store.Rows[1].Text(4).toString(), "first\rsecond");
   EXPECT_TRUE(Store.Changed);
   EXPECT_EQ(CellText(1, 4), "first\rsecond");
+}
+
+// The first key once opened the dialog and was lost, and the rest went in front of the old
+// comment. The word typed replaces the comment, as in any other cell.
+TEST_F(CommentDialog, AWordTypedOnTheCellReplacesTheComment) {
+  OpenWith("Old comment");
+  TScriptedBoxes boxes;
+  const auto ran = WhenCommentFormShows([&] {
+    Type("ice");  // to whatever has the focus: the rest of the word typed while it opened
+    CommentForm.OKBtn->click();
+  });
+  ClickCell(1, 4);
+  Type("N");
+  EXPECT_TRUE(ran());
+  EXPECT_EQ(Tag(1).GetComment(), "Nice");
+  EXPECT_EQ(CellText(1, 4), "Nice");
+  EXPECT_TRUE(Store.Changed);
+}
+
+// Left with Tab, Space, the dialog kept the focus on OK: at the next opening typing went nowhere
+// and Enter closed it.
+TEST_F(CommentDialog, EveryOpeningGivesTheTextAreaTheKeysWithTheCaretAtTheEnd) {
+  OpenWith("first");
+  TScriptedBoxes boxes;
+  const auto leftWithOk = WhenCommentFormShows([&] {
+    Press(Qt::Key_Tab);
+    Press(Qt::Key_Space);
+  });
+  DoubleClickCell(1, 4);
+  ASSERT_TRUE(leftWithOk());
+  ASSERT_FALSE(CommentForm.isVisible());
+  const auto typed = WhenCommentFormShows([&] {
+    Type("!");
+    Press(Qt::Key_Return);
+    Type("more");
+    CommentForm.OKBtn->click();
+  });
+  DoubleClickCell(1, 4);
+  EXPECT_TRUE(typed());
+  EXPECT_EQ(Tag(1).GetComment(), "first!\rmore");
 }
 
 TEST_F(CommentDialog, CancelLeavesRowAndTag) {
