@@ -2,21 +2,11 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
-
-namespace {
-
-// A LF inside a comment line is held in the text area as a line separator, so it is shown as a
-// break and read back as the LF it was, not turned into a new line (which would come back as CR).
-constexpr QChar LineSeparator(0x2028);
-constexpr QChar ParagraphSeparator(0x2029);
-
-}  // namespace
 
 TCommentForm::TCommentForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -33,7 +23,6 @@ TCommentForm::TCommentForm(QWidget* parent)
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setTabChangesFocus(true);
-  Memo1->installEventFilter(this);
 
   Panel1 = new QWidget(this);
   Panel1->setFixedHeight(37);
@@ -63,17 +52,18 @@ TCommentForm::TCommentForm(QWidget* parent)
 
 void TCommentForm::SetLines(const std::vector<std::string>& lines) {
   QStringList paragraphs;
-  for (const std::string& line : lines)
-    paragraphs << QString::fromStdString(line).replace(QLatin1Char('\n'), LineSeparator);
+  for (const std::string& line : lines) paragraphs << QString::fromStdString(line);
   Memo1->setPlainText(paragraphs.join(QLatin1Char('\n')));
   Memo1->moveCursor(QTextCursor::End);
 }
 
 std::vector<std::string> TCommentForm::Lines() const {
+  // The raw text keeps every character as typed (the plain text would turn no-break spaces into
+  // spaces); paragraphs are parted by U+2029, a Shift+Enter break is U+2028.
   QString raw = Memo1->document()->toRawText();
-  raw.replace(LineSeparator, QLatin1Char('\n'));
+  raw.replace(QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator));
   std::vector<std::string> lines;
-  for (const QString& paragraph : raw.split(ParagraphSeparator))
+  for (const QString& paragraph : raw.split(QChar(QChar::ParagraphSeparator)))
     lines.push_back(paragraph.toStdString());
   return lines;
 }
@@ -86,16 +76,4 @@ void TCommentForm::showEvent(QShowEvent* event) {
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
-}
-
-bool TCommentForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Memo1 && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enter && key->modifiers().testFlag(Qt::ShiftModifier)) {
-      Memo1->textCursor().insertBlock();
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
 }

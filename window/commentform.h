@@ -16,9 +16,9 @@ class TCommentForm : public QDialog {
  public:
   explicit TCommentForm(QWidget* parent = nullptr);
 
-  // The text area's lines as UTF-8 texts. A line is a paragraph as typed, however the
-  // area wraps it on screen. A LF inside a line is shown as a line break within its paragraph.
-  // Setting them puts the caret at the end of the text.
+  // The text area's lines as UTF-8 texts. A line is what the area shows between two line
+  // breaks, however it wraps the line on screen; a line break entered with Shift+Enter counts
+  // too. Setting them puts the caret at the end of the text.
   void SetLines(const std::vector<std::string>& lines);
   std::vector<std::string> Lines() const;
 
@@ -32,7 +32,4 @@ class TCommentForm : public QDialog {
  protected:
   // Every opening gives the text area the keys, wherever the focus was when it was last left.
   void showEvent(QShowEvent* event) override;
-  // Shift+Enter in the text area starts a new line as Enter does, so every line typed comes
-  // back separated by CR.
-  bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -110,7 +110,9 @@ void TTagTable::EditComment(int row, const QString& typed) {
   if (CommentForm.exec() != QDialog::Accepted) return;
 
   // OK on the text as it was shown changes nothing: the empty comment of a row without a valid
-  // title keeps the comment its tag holds, and a CR LF pair shown as a line break stays.
+  // title keeps the comment its tag holds, and lines parted by CR or CR LF keep their bytes. A
+  // comment that was changed has all its lines parted by LF, so that every reader shows the
+  // lines the dialog showed.
   const std::string comment = LinesToText(CommentForm.Lines());
   if (comment == shown) return;
   TMP3Tag& tag = Tag(row);

@@ -377,7 +377,7 @@ class CommentDialog : public TTableFixture {
 };
 
 TEST_F(CommentDialog, OkWithoutTypingChangesNothing) {
-  const std::string comments[] = {"abc\rdef", "a LF\nalone", std::string(200, 'w')};
+  const std::string comments[] = {"abc\rdef", "a\nb\r\nc\rd", std::string(200, 'w')};
   for (const std::string& comment : comments) {
     SCOPED_TRACE(comment);
     OpenWith(comment);
@@ -407,7 +407,7 @@ TEST_F(CommentDialog, CrLfOpensAsLinesAndStaysUnlessTheTextIsChanged) {
   EXPECT_EQ(Tag(1).GetComment(), "abc\r\ndef");
   EXPECT_FALSE(Store.Changed);
 
-  // Typed into, the comment comes back with a CR between its lines.
+  // Typed into, the comment comes back with a LF between its lines.
   const auto typed = WhenCommentFormShows([&] {
     CommentForm.Memo1->moveCursor(QTextCursor::End);
     QTest::keyClicks(CommentForm.Memo1, "!");
@@ -415,8 +415,29 @@ TEST_F(CommentDialog, CrLfOpensAsLinesAndStaysUnlessTheTextIsChanged) {
   });
   DoubleClickCell(1, 4);
   EXPECT_TRUE(typed());
-  EXPECT_EQ(Tag(1).GetComment(), "abc\rdef!");
+  EXPECT_EQ(Tag(1).GetComment(), "abc\ndef!");
   EXPECT_TRUE(Store.Changed);
+}
+
+// A line added to "first\nsecond\nthird" was written after a CR. Whatever breaks the comment
+// held, a changed comment reaches the file with a LF between each two lines.
+TEST_F(CommentDialog, ALineAddedIsSavedWithLfBetweenEveryLine) {
+  for (const std::string comment :
+       {"first\nsecond\nthird", "first\rsecond\rthird", "first\r\nsecond\nthird"}) {
+    SCOPED_TRACE(comment);
+    OpenWith(comment);
+    TScriptedBoxes boxes;
+    const auto ran = WhenCommentFormShows([&] {
+      Press(Qt::Key_Return);
+      Type("fourth");
+      CommentForm.OKBtn->click();
+    });
+    DoubleClickCell(1, 4);
+    ASSERT_TRUE(ran());
+    boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+    TagTable.SaveBtnClick();
+    EXPECT_EQ(ReadBack(Dir / "v2.mp3")->GetComment(), "first\nsecond\nthird\nfourth");
+  }
 }
 
 TEST_F(CommentDialog, UnicodeCommentIsShownAndTyped) {
@@ -438,7 +459,7 @@ TEST_F(CommentDialog, UnicodeCommentIsShownAndTyped) {
   DoubleClickCell(1, 4);
   EXPECT_TRUE(ran());
   EXPECT_EQ(shown, QString::fromUtf8("Gr\u00fc\u00dfe \u20ac"));
-  const QString comment = QString::fromUtf8("Gr\u00fc\u00dfe \u20ac\r") + typed;
+  const QString comment = QString::fromUtf8("Gr\u00fc\u00dfe \u20ac\n") + typed;
   EXPECT_EQ(Tag(1).GetComment(), comment.toStdString());
   EXPECT_EQ(CellText(1, 4), comment);
   EXPECT_TRUE(Store.Changed);
@@ -456,10 +477,10 @@ TEST_F(CommentDialog, OkWithTypedTextSetsTheCommentAndRepaintsTheRow) {
   DoubleClickCell(1, 4);
   EXPECT_TRUE(ran());
   EXPECT_FALSE(Table.IsEditing());
-  EXPECT_EQ(Tag(1).GetComment(), "first\rsecond");
-  EXPECT_EQ(Store.Rows[1].Text(4).toString(), "first\rsecond");
+  EXPECT_EQ(Tag(1).GetComment(), "first\nsecond");
+  EXPECT_EQ(Store.Rows[1].Text(4).toString(), "first\nsecond");
   EXPECT_TRUE(Store.Changed);
-  EXPECT_EQ(CellText(1, 4), "first\rsecond");
+  EXPECT_EQ(CellText(1, 4), "first\nsecond");
 }
 
 // The first key once opened the dialog and was lost, and the rest went in front of the old
@@ -499,7 +520,7 @@ TEST_F(CommentDialog, EveryOpeningGivesTheTextAreaTheKeysWithTheCaretAtTheEnd) {
   });
   DoubleClickCell(1, 4);
   EXPECT_TRUE(typed());
-  EXPECT_EQ(Tag(1).GetComment(), "first!\rmore");
+  EXPECT_EQ(Tag(1).GetComment(), "first!\nmore");
 }
 
 TEST_F(CommentDialog, CancelLeavesRowAndTag) {
