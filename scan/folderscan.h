@@ -16,7 +16,8 @@ class TGrid;
 enum class TScanScope { Folder, FolderTree, EntireDrive };
 
 // The Scan button's work: empties the list, finds every "*.mp3" file of the target, reads each
-// one's tag into the row store and shows the result in the table. The scan runs on the
+// one's tag into the row store and shows the result in the table. A folder's files come before
+// those of its subfolders, both in natural name order (see NaturalCompare). The scan runs on the
 // user-interface thread and lets pending window events run after every file, so the window
 // stays usable; pressing Scan again meanwhile replaces the running scan, and Stop ends it. The
 // status line shows the progress from the start and then whenever events run, at most every
