@@ -153,6 +153,37 @@ TEST_F(DirectoryListTest, FolderThatCannotBeEnteredRaisesAndTheListStays) {
   }
 }
 
+// A remembered folder on a disk that is not mounted: the list starts as near to it as it can
+// and the error names the folder.
+TEST_F(DirectoryListTest, FolderThatCannotBeEnteredOpensTheNearestFolderAbove) {
+  const struct {
+    std::string Path;
+    std::string Opened;
+    int Error;
+  } cases[] = {
+      {Root + "/a/b/sibling/usb/Music/", Root + "/a/b/sibling", ENOENT},
+      {Root + "/a/b/c/file.mp3/x", Root + "/a/b/c", ENOTDIR},
+      {Root + "/gone", Root, ENOENT},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Path);
+    auto list = MakeList();
+    list->SetDirectory(Root + "/a");
+    try {
+      list->SetDirectoryOrNearest(c.Path);
+      ADD_FAILURE() << "no error";
+    } catch (const TInOutError& error) {
+      EXPECT_EQ(error.ErrorNumber(), c.Error);
+      EXPECT_EQ(error.Path(), c.Path);
+    }
+    EXPECT_EQ(list->Directory(), c.Opened);
+    EXPECT_EQ(CurrentFolder(), c.Opened);
+  }
+  auto list = MakeList();
+  EXPECT_NO_THROW(list->SetDirectoryOrNearest(Root + "/a/b/sibling"));
+  EXPECT_EQ(list->Directory(), Root + "/a/b/sibling");
+}
+
 TEST_F(DirectoryListTest, CaseInsensitiveVolumeComparesPathsWithoutCase) {
   const std::string shouted = Root + "/A/B/C";
   auto fat = MakeList("vfat");

@@ -442,16 +442,42 @@ TEST_F(Form1Test, AStoredValueThatIsNotTextStopsTheReadingAtIt) {
   form.FormDestroy();
 }
 
-TEST_F(Form1Test, AStoredFolderThatIsGoneIsReportedAndTheRestKeepsItsDesignValues) {
-  StoreRaw(Store, "Entire%20Drive=0\nScanDir=/nonexistent/tunemark/folder\nCol%200=99\nWidth=700");
-  TScriptedBoxes boxes;
-  boxes.ExpectPrefix("", TAnswer::OK, TMsgKind::Error);
-  TForm1 form;
-  EXPECT_EQ(form.width(), 700);                 // read before the folder
-  EXPECT_FALSE(form.EntireDrive->isChecked());  // read before the folder, and the layout follows
-  EXPECT_EQ(form.Panel1->height(), 113);
-  EXPECT_EQ(form.Table->ColumnWidth(0), 150);  // after the folder: design value
-  form.FormDestroy();
+// A remembered folder on a USB disk that is not mounted: the start said only "No such file or
+// directory.", left the column widths and the later values at their design values, and the end
+// wrote those over the stored ones.
+TEST_F(Form1Test, AStoredFolderThatIsGoneIsNamedTheListStartsAboveItAndNothingIsLost) {
+  TTempDir media;
+  const std::string usb = media / "usb/Music";
+  for (const bool opensAnother : {false, true}) {
+    SCOPED_TRACE(opensAnother);
+    TTempDir dir;
+    UseStoreIn(dir);
+    StoreRaw(dir, "Entire%20Drive=0\nScanDir=" + usb + "\nCol%200=99\nWidth=700");
+    {
+      TScriptedBoxes boxes;
+      boxes.Expect(QString::fromStdString("The folder " + usb +
+                                          " cannot be opened: No such file or directory\rThe "
+                                          "folder list starts at " +
+                                          media.Path() + " instead."),
+                   TAnswer::OK, TMsgKind::Error);
+      TForm1 form;
+      EXPECT_EQ(form.width(), 700);
+      EXPECT_FALSE(form.EntireDrive->isChecked());
+      EXPECT_EQ(form.Panel1->height(), 113);
+      EXPECT_EQ(form.DirectoryList->Directory(), media.Path());
+      EXPECT_EQ(form.Table->ColumnWidth(0), 99);  // read after the folder
+      if (opensAnother) form.DirectoryList->SetDirectory(StartFolder);
+      form.FormDestroy();
+    }
+    // The folder stays remembered for when the disk is back, unless another was opened.
+    QSettings stored(QString::fromStdString(StoreFile(dir)), QSettings::IniFormat);
+    stored.beginGroup("Display data");
+    EXPECT_EQ(stored.value("ScanDir").toString().toStdString(),
+              opensAnother ? StartFolder.string() : usb);
+    EXPECT_EQ(stored.value("Col 0").toString(), "99");
+    std::filesystem::current_path(StartFolder);
+  }
+  UseStoreIn(Store);
 }
 
 TEST_F(Form1Test, AStoreThatCannotBeWrittenIsReportedAtExitAndShutdownCompletes) {
