@@ -115,8 +115,7 @@ class TScanHarness {
     TScanRun run;
     auto last = Clock::now();
     TFolderScan scan(
-        Store, Grid, [this](const QString& text) { Status.setText(text); },
-        [this] { return Status.text(); }, WindowEventPump([&] {
+        Store, Grid, [this](const QString& text) { Status.setText(text); }, WindowEventPump([&] {
           const auto now = Clock::now();
           const double gap = std::chrono::duration<double>(now - last).count();
           if (gap > run.LongestGap) {

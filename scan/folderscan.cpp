@@ -45,6 +45,14 @@ std::string WithSeparator(const std::string& folder) {
   return folder.ends_with('/') ? folder : folder + "/";
 }
 
+// Every scan's list starts at its first cell, whichever column was active before. The grid
+// keeps one column shown at least.
+int FirstShownColumn(const TGrid& grid) {
+  int column = 0;
+  while (grid.IsColumnHidden(column)) ++column;
+  return column;
+}
+
 // Names of one folder's entries, each followed by its NUL, in blocks that never move: a folder
 // of many files costs a few allocations, and growing copies nothing (copying megabytes of names
 // at once would hold up the window).
@@ -100,12 +108,10 @@ TFolderScan::PumpFn WindowEventPump(TFolderScan::PumpFn run) {
   };
 }
 
-TFolderScan::TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, StatusFn status,
-                         PumpFn pump)
+TFolderScan::TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, PumpFn pump)
     : Store(store),
       Grid(grid),
       SetStatus(std::move(setStatus)),
-      Status(std::move(status)),
       PumpEvents(pump ? std::move(pump) : WindowEventPump()) {
   FProgressTimer.setInterval(ProgressIntervalMs);
   QObject::connect(&FProgressTimer, &QTimer::timeout, &FProgressTimer, [this] { ShowProgress(); });
@@ -120,9 +126,6 @@ void TFolderScan::Scan(const std::string& target, TScanScope scope) {
     return;
   }
   FRunning = true;
-  // What the status line showed before the first of these scans: a scan that replaced a running
-  // one and found nothing puts it back, not the replaced scan's progress.
-  FStatusBefore = Status ? Status() : QString();
   FProgressShown = false;
   struct TEndGuard {
     TFolderScan& Scan;
@@ -243,14 +246,16 @@ void TFolderScan::ShowResult() {
       PumpEvents();
       if (FPending) return;  // a new scan replaces this one and empties the list again
     }
-    Grid.SetActiveRow(1);
+    Grid.SetActiveCell(1, FirstShownColumn(Grid));
     Grid.setFocus();
     if (SetStatus) SetStatus(DisplayPath(Store.Tags[1]->FullPath()));
     if (Store.RowCount == 1) {
       Grid.InvalidateRow(1);
       Grid.RepaintNow();
     }
-  } else if (FProgressShown && SetStatus) {
-    SetStatus(FStatusBefore);  // no file found: the status line shows what it showed before
+  } else {
+    Grid.SetActiveCell(1, FirstShownColumn(Grid));
+    // An empty table alone does not tell a scan that found nothing from one that did not run.
+    if (SetStatus) SetStatus(QStringLiteral("0 files found"));
   }
 }

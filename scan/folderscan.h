@@ -25,13 +25,11 @@ enum class TScanScope { Folder, FolderTree, EntireDrive };
 class TFolderScan {
  public:
   using SetStatusFn = std::function<void(const QString& text)>;
-  using StatusFn = std::function<QString()>;
   using PumpFn = std::function<void()>;
 
   // `pump` is called after every entry of a folder and may run pending window events; by
   // default WindowEventPump().
-  TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, StatusFn status,
-              PumpFn pump = nullptr);
+  TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, PumpFn pump = nullptr);
 
   // Runs first on every Scan: finishes a cell edit and guards unsaved changes. Returning false
   // cancels the scan and changes nothing.
@@ -63,7 +61,6 @@ class TFolderScan {
   TRowStore& Store;
   TGrid& Grid;
   SetStatusFn SetStatus;
-  StatusFn Status;
   PumpFn PumpEvents;
 
   bool FRunning = false;
@@ -75,7 +72,6 @@ class TFolderScan {
   std::optional<dev_t> FDevice;  // an entire-drive scan stays on this file system
   std::string FFolder;           // the folder being read, for the status line
   std::string FPath;             // room for each file's path, reused from file to file
-  QString FStatusBefore;
   bool FProgressShown = false;
   // Fires only while events run, so the progress costs the reading of files nothing.
   QTimer FProgressTimer;

@@ -162,8 +162,7 @@ void TForm1::FormCreate() {
   // The save loop lets no events run, so the status line paints at once.
   const auto setStatus = [this](const QString& text) { FileName->ShowNow(text); };
   TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm, setStatus);
-  FolderScan =
-      std::make_unique<TFolderScan>(Store, *Table, setStatus, [this] { return FileName->text(); });
+  FolderScan = std::make_unique<TFolderScan>(Store, *Table, setStatus);
   FolderScan->BeforeScan = [this] { return TagTable->AskToSave(); };
   HelpViewer = std::make_unique<THelpViewer>();
   try {

@@ -117,7 +117,7 @@ TEST_F(DirectoryListTest, SingleClickMovesOnlyTheHighlightAndScanTakesIt) {
   TRowStore store;
   TGrid grid;
   grid.SetColumns({"Title"}, {150}, {255});
-  TFolderScan scan(store, grid, nullptr, nullptr, [] {});
+  TFolderScan scan(store, grid, nullptr, [] {});
   scan.Scan(list->HighlightedPath(), TScanScope::Folder);
   ASSERT_EQ(store.RowCount, 1);
   EXPECT_EQ(store.Tags[1]->FullPath(), Root + "/a/b/sibling/found.mp3");
