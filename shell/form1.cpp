@@ -217,7 +217,12 @@ void TForm1::AboutBtnClick() {
   if (About) About->exec();
 }
 
-void TForm1::FocusKeyPress(bool forward) { focusNextPrevChild(forward); }
+void TForm1::FocusKeyPress(bool forward) {
+  // A control reached from the keyboard shows its focus ring; Qt marks the window so for a Tab
+  // key it handles itself, not for this shortcut.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  focusNextPrevChild(forward);
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (!FormCloseQuery()) {

@@ -265,6 +265,18 @@ TEST_F(Form1Test, CtrlTabMovesTheFocusOutOfTheTableAndBackWhileTabStaysInside) {
   form.FormDestroy();
 }
 
+// Ctrl+Tab reached the buttons without drawing their focus ring.
+TEST_F(Form1Test, CtrlTabShowsTheFocusRingOfTheControlItReaches) {
+  TForm1 form;
+  ShowActive(form);
+  form.Table->setFocus();
+  const QImage unfocused = form.ScanBtn->grab().toImage();
+  QTest::keyClick(form.Table, Qt::Key_Tab, Qt::ControlModifier);
+  ASSERT_EQ(QApplication::focusWidget(), form.ScanBtn);
+  EXPECT_NE(form.ScanBtn->grab().toImage(), unfocused);
+  form.FormDestroy();
+}
+
 TEST_F(Form1Test, ScanEntireDriveSwitchesTheFolderControls) {
   TForm1 form;
   form.EntireDrive->click();
