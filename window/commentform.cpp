@@ -1,12 +1,15 @@
 #include "window/commentform.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TCommentForm::TCommentForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -75,5 +78,64 @@ void TCommentForm::showEvent(QShowEvent* event) {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
+  }
+}
+
+int TCommentForm::ShowModal() {
+  QEventLoop loop;
+  const QMetaObject::Connection closed =
+      connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+  qApp->installEventFilter(this);
+  const auto restore = qScopeGuard([&] {
+    qApp->removeEventFilter(this);
+    disconnect(closed);
+  });
+  setResult(Rejected);
+  show();
+  activateWindow();  // the window system activates only a modal window of itself
+  loop.exec(QEventLoop::DialogExec);
+  return result();
+}
+
+bool TCommentForm::Contains(const QObject* object) const {
+  for (; object; object = object->parent())
+    if (object == this) return true;
+  return false;
+}
+
+bool TCommentForm::eventFilter(QObject* watched, QEvent* event) {
+  // A window's input reaches its widgets, and is taken there.
+  if (qobject_cast<QWindow*>(watched) || Contains(watched)) return false;
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+      QCoreApplication::sendEvent(focusWidget() ? focusWidget() : Memo1, event);
+      return true;
+    case QEvent::ShortcutOverride:
+      event->accept();  // no shortcut of another window: the key comes to the dialog
+      return true;
+    case QEvent::Close:
+      event->ignore();
+      return true;
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      return true;
+    default:
+      return false;
   }
 }

@@ -22,6 +22,12 @@ class TCommentForm : public QDialog {
   void SetLines(const std::vector<std::string>& lines);
   std::vector<std::string> Lines() const;
 
+  // Shows the dialog and returns once it is closed, with QDialog::Accepted or Rejected. The
+  // program's other windows take no input meanwhile, as with exec(), but the keys the window
+  // system still gives them until the dialog has the keyboard go to the dialog: a modal dialog
+  // would have them dropped, and with them the letters typed right after the one that opened it.
+  int ShowModal();
+
   QPlainTextEdit* Memo1 = nullptr;
   QWidget* Panel1 = nullptr;
   QPushButton* OKBtn = nullptr;
@@ -32,4 +38,11 @@ class TCommentForm : public QDialog {
  protected:
   // Every opening gives the text area the keys, wherever the focus was when it was last left.
   void showEvent(QShowEvent* event) override;
+  // While ShowModal runs: the other windows' keys come to the dialog, their other input is
+  // dropped.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // The dialog or anything inside it, its context menus included.
+  bool Contains(const QObject* object) const;
 };

@@ -107,7 +107,7 @@ void TTagTable::EditComment(int row, const QString& typed) {
   const std::string shown = LinesToText(lines);
   // A typed character replaces the comment, as it replaces the text of any other cell.
   CommentForm.SetLines(typed.isEmpty() ? lines : std::vector{typed.toStdString()});
-  if (CommentForm.exec() != QDialog::Accepted) return;
+  if (CommentForm.ShowModal() != QDialog::Accepted) return;
 
   // OK on the text as it was shown changes nothing: the empty comment of a row without a valid
   // title keeps the comment its tag holds, and lines parted by CR or CR LF keep their bytes. A

@@ -521,12 +521,17 @@ TEST_F(CommentDialog, OkWithTypedTextSetsTheCommentAndRepaintsTheRow) {
 }
 
 // The first key once opened the dialog and was lost, and the rest went in front of the old
-// comment. The word typed replaces the comment, as in any other cell.
+// comment. The word typed replaces the comment, as in any other cell, also the letters that the
+// window system gives the table's window until the dialog has the keyboard; a click on the table
+// meanwhile does nothing.
 TEST_F(CommentDialog, AWordTypedOnTheCellReplacesTheComment) {
   OpenWith("Old comment");
   TScriptedBoxes boxes;
   const auto ran = WhenCommentFormShows([&] {
-    Type("ice");  // to whatever has the focus: the rest of the word typed while it opened
+    QTest::keyClick(Table.windowHandle(), 'i');
+    QTest::keyClick(Table.windowHandle(), 'c');
+    ClickCell(1, 1);
+    Type("e");  // to whatever has the focus
     CommentForm.OKBtn->click();
   });
   ClickCell(1, 4);
@@ -534,6 +539,7 @@ TEST_F(CommentDialog, AWordTypedOnTheCellReplacesTheComment) {
   EXPECT_TRUE(ran());
   EXPECT_EQ(Tag(1).GetComment(), "Nice");
   EXPECT_EQ(CellText(1, 4), "Nice");
+  EXPECT_EQ(Table.ActiveColumn(), 4);
   EXPECT_TRUE(Store.Changed);
 }
 
