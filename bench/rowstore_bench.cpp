@@ -119,7 +119,7 @@ void ScanCorpus(const std::string& corpus) {
   TGrid grid;
   TRowStore store;
   const long long before = HeapInUse();
-  TFolderScan scan(store, grid, nullptr, nullptr, [] {});
+  TFolderScan scan(store, grid, nullptr, [] {});
   scan.Scan(corpus, TScanScope::FolderTree);
   const int files = store.RowCount;
   if (files == 0) {

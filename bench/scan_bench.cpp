@@ -45,7 +45,8 @@ bool IsMp3Name(const std::string& name) {
   return ext == ".mp3";
 }
 
-// The files the scan finds, in its order: a folder's files, then its visible subfolders.
+// The files the scan finds: a folder's files, then its visible subfolders (the scan takes each
+// folder's names in natural order; this walk takes them as the file system gives them).
 void ListFiles(const std::string& folder, std::vector<std::string>& files) {
   DIR* dir = opendir(folder.c_str());
   if (!dir) return;
@@ -114,8 +115,7 @@ class TScanHarness {
     TScanRun run;
     auto last = Clock::now();
     TFolderScan scan(
-        Store, Grid, [this](const QString& text) { Status.setText(text); },
-        [this] { return Status.text(); }, WindowEventPump([&] {
+        Store, Grid, [this](const QString& text) { Status.setText(text); }, WindowEventPump([&] {
           const auto now = Clock::now();
           const double gap = std::chrono::duration<double>(now - last).count();
           if (gap > run.LongestGap) {

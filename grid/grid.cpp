@@ -71,6 +71,17 @@ void TGrid::SetColumnWidth(int column, int width) {
   horizontalHeader()->resizeSection(column, width);
 }
 
+void TGrid::SetColumnCharacters(int column, TCharacterFilter accepts) {
+  if (column < 0) return;
+  if (column >= static_cast<int>(CharacterFilters.size())) CharacterFilters.resize(column + 1);
+  CharacterFilters[column] = std::move(accepts);
+}
+
+TCharacterFilter TGrid::ColumnCharacters(int column) const {
+  if (column < 0 || column >= static_cast<int>(CharacterFilters.size())) return {};
+  return CharacterFilters[column];
+}
+
 void TGrid::SetRowLimit(int rows) {
   const int dataRows = std::max(rows, 2) - 1;
   // An edit on a row that goes away has no storage left to write to.

@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+#include "grid/characterlimit.h"
+
 class TGridModel;
 class TGridDelegate;
 
@@ -63,7 +65,9 @@ class TGrid : public QTableView {
   using SetCellDataFn = std::function<void(int row, int column, const QString& text)>;
   using GetCellAttributesFn = std::function<void(int row, int column, TCellAttributes& attrs)>;
   using EnteringRowFn = std::function<void(int row)>;
-  using BeginEditFn = std::function<void(int row, int column, bool& allow)>;
+  // `typed` is the text whose key started the edit; empty when F2, a double click or the program
+  // started it. An owner that edits the cell its own way (in a dialog) starts from it.
+  using BeginEditFn = std::function<void(int row, int column, const QString& typed, bool& allow)>;
   // Called while the editor still exists, before the grid stores the text. `text` is the
   // editor's text; a handler may replace it. Leaving `allow` false stores nothing and keeps the
   // editor open; when the grid must leave the cell anyway (another cell was clicked) the edit is
@@ -104,6 +108,9 @@ class TGrid : public QTableView {
   // A hidden column keeps its width: it is read and set as if shown.
   int ColumnWidth(int column) const;
   void SetColumnWidth(int column, int width);
+  // The characters a column's editor takes; what the cell held when its edit began stays until
+  // it is deleted (see TCharacterLimit).
+  void SetColumnCharacters(int column, TCharacterFilter accepts);
 
   // A hidden column is skipped by moves and left out of the selected ranges. Hiding the active
   // column moves the active cell to a shown neighbour; the last shown column cannot be hidden.
@@ -168,6 +175,7 @@ class TGrid : public QTableView {
 
   QStringView CellStorage(int row, int column) const;
   int MaxLength(int row, int column) const;
+  TCharacterFilter ColumnCharacters(int column) const;
   void NotifyEnteringRow(int row);
   void MoveTo(int modelRow, int column);
   // Makes the cell active and selects the rectangle from the anchor to it, keeping the other
@@ -184,6 +192,7 @@ class TGrid : public QTableView {
   TGridModel* Model = nullptr;
   TGridDelegate* Delegate = nullptr;
   std::vector<int> MaxLengths;
+  std::vector<TCharacterFilter> CharacterFilters;
   int LastEnteredRow = -1;        // suppresses consecutive repeats of the row-entering notification
   std::vector<int> HiddenWidths;  // per column; the widths hidden columns come back with
   QPersistentModelIndex Anchor;   // the fixed corner of the rectangle that Shift extends

@@ -114,8 +114,9 @@ QWidget* TGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
                                      const QModelIndex& index) const {
   auto* editor = new QLineEdit(parent);
   editor->setFrame(false);
-  editor->setValidator(
-      new TCharacterLimit(Grid.MaxLength(index.row() + 1, index.column()), editor));
+  editor->setValidator(new TCharacterLimit(Grid.MaxLength(index.row() + 1, index.column()), editor,
+                                           Grid.ColumnCharacters(index.column()),
+                                           Grid.Model->CellText(index)));
   // The validator holds the limit; a line edit's own would cut a text at 32,767 units.
   editor->setMaxLength(std::numeric_limits<int>::max());
   editor->setFont(Grid.font());

@@ -53,7 +53,7 @@ void TGrid::StartEdit(const QString& initial) {
     bool allow = true;
     {
       TBusy busy(this, AskingBeginEdit);
-      OnBeginEdit(index.row() + 1, index.column(), allow);
+      OnBeginEdit(index.row() + 1, index.column(), initial, allow);
     }
     // The handler may have run a modal dialog, with the table changing under it meanwhile.
     if (!self || !allow || !index.isValid() || index != currentIndex() || Editor) return;

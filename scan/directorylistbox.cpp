@@ -59,6 +59,14 @@ std::vector<std::string> PathComponents(const std::string& drive, const std::str
   return parts;
 }
 
+// The folder that holds a path: "/a" for "/a/b" and "/a/b/", "/" for "/a"; empty for "/".
+std::string ParentFolder(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos || path == "/") return {};
+  return path.substr(0, std::max<std::size_t>(slash, 1));
+}
+
 }  // namespace
 
 TDirectoryListBox::TDirectoryListBox(QWidget* parent, std::shared_ptr<const TMountSource> mounts)
@@ -90,6 +98,25 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (drive != FDrive) FDriveCombo->SetDrive(drive);
   }
   Enter(folder);
+}
+
+void TDirectoryListBox::SetDirectoryOrNearest(const std::string& path) {
+  try {
+    SetDirectory(path);
+  } catch (const TInOutError&) {
+    const auto opens = [this](const std::string& folder) {
+      try {
+        SetDirectory(folder);
+        return true;
+      } catch (const TInOutError&) {
+        return false;
+      }
+    };
+    for (std::string above = ParentFolder(AbsolutePath(path)); !above.empty();
+         above = ParentFolder(above))
+      if (opens(above)) break;
+    throw;
+  }
 }
 
 void TDirectoryListBox::OpenHighlighted() { SetDirectory(HighlightedPath()); }

@@ -33,6 +33,9 @@ class TDirectoryListBox : public QListWidget {
   // another drive moves the linked drive chooser first. A folder that cannot be entered throws
   // TInOutError and the list stays on its previous folder.
   void SetDirectory(const std::string& path);
+  // Opens the folder or, when it cannot be entered (on a disk that is not mounted, say), the
+  // nearest folder above it that can, and then throws the TInOutError of the folder itself.
+  void SetDirectoryOrNearest(const std::string& path);
   // Opens the highlighted folder, as a double click does.
   void OpenHighlighted();
 

@@ -7,13 +7,18 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cstring>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "grid/grid.h"
 #include "scan/dirhandle.h"
 #include "scan/nativepath.h"
+#include "scan/naturalorder.h"
 #include "window/rowstore.h"
 
 namespace {
@@ -40,6 +45,52 @@ std::string WithSeparator(const std::string& folder) {
   return folder.ends_with('/') ? folder : folder + "/";
 }
 
+// Every scan's list starts at its first cell, whichever column was active before. The grid
+// keeps one column shown at least.
+int FirstShownColumn(const TGrid& grid) {
+  int column = 0;
+  while (grid.IsColumnHidden(column)) ++column;
+  return column;
+}
+
+// Names of one folder's entries, each followed by its NUL, in blocks that never move: a folder
+// of many files costs a few allocations, and growing copies nothing (copying megabytes of names
+// at once would hold up the window).
+class TNameList {
+ public:
+  void Add(std::string_view name) {
+    if (Free <= name.size()) {
+      Free = std::max(BlockSize, name.size() + 1);
+      Blocks.emplace_back(new char[Free]);
+      Next = Blocks.back().get();
+    }
+    std::memcpy(Next, name.data(), name.size());
+    Next[name.size()] = '\0';
+    Names.emplace_back(Next, name.size());
+    Next += name.size() + 1;
+    Free -= name.size() + 1;
+  }
+  std::size_t Size() const { return Names.size(); }
+  const char* operator[](std::size_t i) const { return Names[i].data(); }
+
+  // Puts the names in natural order (Track2 before Track10), as file managers list them. A
+  // folder of a million names takes seconds to sort: `pump` runs every so many comparisons.
+  void Sort(const std::function<void()>& pump) {
+    std::size_t comparisons = 0;
+    std::sort(Names.begin(), Names.end(), [&](std::string_view a, std::string_view b) {
+      if (++comparisons % 1024 == 0) pump();
+      return NaturalCompare(a, b) < 0;
+    });
+  }
+
+ private:
+  static constexpr std::size_t BlockSize = 64 * 1024;
+  std::vector<std::unique_ptr<char[]>> Blocks;
+  char* Next = nullptr;
+  std::size_t Free = 0;
+  std::deque<std::string_view> Names;
+};
+
 }  // namespace
 
 QString ScanProgressText(const QString& folder, int found) {
@@ -57,12 +108,10 @@ TFolderScan::PumpFn WindowEventPump(TFolderScan::PumpFn run) {
   };
 }
 
-TFolderScan::TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, StatusFn status,
-                         PumpFn pump)
+TFolderScan::TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, PumpFn pump)
     : Store(store),
       Grid(grid),
       SetStatus(std::move(setStatus)),
-      Status(std::move(status)),
       PumpEvents(pump ? std::move(pump) : WindowEventPump()) {
   FProgressTimer.setInterval(ProgressIntervalMs);
   QObject::connect(&FProgressTimer, &QTimer::timeout, &FProgressTimer, [this] { ShowProgress(); });
@@ -77,9 +126,6 @@ void TFolderScan::Scan(const std::string& target, TScanScope scope) {
     return;
   }
   FRunning = true;
-  // What the status line showed before the first of these scans: a scan that replaced a running
-  // one and found nothing puts it back, not the replaced scan's progress.
-  FStatusBefore = Status ? Status() : QString();
   FProgressShown = false;
   struct TEndGuard {
     TFolderScan& Scan;
@@ -126,32 +172,37 @@ void TFolderScan::ScanFolder(const std::string& folder) {
   FFolder = dir;
   if (!FProgressShown) ShowProgress();
 
-  // Files are opened through the open folder: the system need not walk the whole path again
-  // for each one.
+  // The folder is read whole first: its files, and then its subfolders, are taken in natural
+  // name order, not in the order the file system happens to give.
   const int fd = dirfd(handle.get());
-  std::vector<std::string> subfolders;
+  TNameList files, subfolders;
   while (!FStopRequested) {
     const dirent* entry = readdir(handle.get());
     if (!entry) break;
     if (FRecurse && IsFolderToEnter(fd, entry->d_name, entry->d_type))
-      subfolders.emplace_back(entry->d_name);
-    if (MatchesMp3(entry->d_name)) {
-      const bool listEmpty = Store.RowCount == 0;
-      AddFile(fd, dir, entry->d_name);
-      // The row limit stays 2 while the scan runs, so the table sees no change of its own when
-      // the first row fills; it is repainted with the next events.
-      if (listEmpty && Store.RowCount == 1) Grid.InvalidateRow(1);
-    }
+      subfolders.Add(entry->d_name);
+    if (MatchesMp3(entry->d_name)) files.Add(entry->d_name);
     // After every entry, so that a folder of many other files cannot hold up the window either.
+    PumpEvents();
+  }
+  files.Sort(PumpEvents);
+  // Files are opened through the open folder: the system need not walk the whole path again
+  // for each one.
+  for (std::size_t i = 0; i < files.Size() && !FStopRequested; ++i) {
+    const bool listEmpty = Store.RowCount == 0;
+    AddFile(fd, dir, files[i]);
+    // The row limit stays 2 while the scan runs, so the table sees no change of its own when
+    // the first row fills; it is repainted with the next events.
+    if (listEmpty && Store.RowCount == 1) Grid.InvalidateRow(1);
     PumpEvents();
   }
   handle.reset();
 
-  // Files of a folder come before those of its subfolders; subfolders depth first, in the
-  // order the folder listed them.
-  for (const std::string& name : subfolders) {
+  // Files of a folder come before those of its subfolders; subfolders depth first.
+  subfolders.Sort(PumpEvents);
+  for (std::size_t i = 0; i < subfolders.Size(); ++i) {
     if (FStopRequested) return;
-    ScanFolder(dir + name);
+    ScanFolder(dir + subfolders[i]);
   }
 }
 
@@ -195,14 +246,16 @@ void TFolderScan::ShowResult() {
       PumpEvents();
       if (FPending) return;  // a new scan replaces this one and empties the list again
     }
-    Grid.SetActiveRow(1);
+    Grid.SetActiveCell(1, FirstShownColumn(Grid));
     Grid.setFocus();
     if (SetStatus) SetStatus(DisplayPath(Store.Tags[1]->FullPath()));
     if (Store.RowCount == 1) {
       Grid.InvalidateRow(1);
       Grid.RepaintNow();
     }
-  } else if (FProgressShown && SetStatus) {
-    SetStatus(FStatusBefore);  // no file found: the status line shows what it showed before
+  } else {
+    Grid.SetActiveCell(1, FirstShownColumn(Grid));
+    // An empty table alone does not tell a scan that found nothing from one that did not run.
+    if (SetStatus) SetStatus(QStringLiteral("0 files found"));
   }
 }

@@ -16,7 +16,8 @@ class TGrid;
 enum class TScanScope { Folder, FolderTree, EntireDrive };
 
 // The Scan button's work: empties the list, finds every "*.mp3" file of the target, reads each
-// one's tag into the row store and shows the result in the table. The scan runs on the
+// one's tag into the row store and shows the result in the table. A folder's files come before
+// those of its subfolders, both in natural name order (see NaturalCompare). The scan runs on the
 // user-interface thread and lets pending window events run after every file, so the window
 // stays usable; pressing Scan again meanwhile replaces the running scan, and Stop ends it. The
 // status line shows the progress from the start and then whenever events run, at most every
@@ -24,13 +25,11 @@ enum class TScanScope { Folder, FolderTree, EntireDrive };
 class TFolderScan {
  public:
   using SetStatusFn = std::function<void(const QString& text)>;
-  using StatusFn = std::function<QString()>;
   using PumpFn = std::function<void()>;
 
   // `pump` is called after every entry of a folder and may run pending window events; by
   // default WindowEventPump().
-  TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, StatusFn status,
-              PumpFn pump = nullptr);
+  TFolderScan(TRowStore& store, TGrid& grid, SetStatusFn setStatus, PumpFn pump = nullptr);
 
   // Runs first on every Scan: finishes a cell edit and guards unsaved changes. Returning false
   // cancels the scan and changes nothing.
@@ -62,7 +61,6 @@ class TFolderScan {
   TRowStore& Store;
   TGrid& Grid;
   SetStatusFn SetStatus;
-  StatusFn Status;
   PumpFn PumpEvents;
 
   bool FRunning = false;
@@ -74,7 +72,6 @@ class TFolderScan {
   std::optional<dev_t> FDevice;  // an entire-drive scan stays on this file system
   std::string FFolder;           // the folder being read, for the status line
   std::string FPath;             // room for each file's path, reused from file to file
-  QString FStatusBefore;
   bool FProgressShown = false;
   // Fires only while events run, so the progress costs the reading of files nothing.
   QTimer FProgressTimer;

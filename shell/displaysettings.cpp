@@ -1,5 +1,8 @@
 #include "shell/displaysettings.h"
 
+#include <exception>
+#include <functional>
+
 #include "shell/settingsstore.h"
 
 namespace {
@@ -25,14 +28,26 @@ void ReadDisplaySettings(TSettingsTarget& target) {
   target.ApplyCommentHeight(store.ReadInteger(s, "CommentHeight", 178));
   target.ApplyEntireDrive(store.ReadBool(s, "Entire Drive", true));
   target.ApplySubdirectories(store.ReadBool(s, "Subdirectories", true));
+  // A drive or folder that cannot be entered today (a disk that is not mounted) is reported
+  // once the values after it are applied too: left at their design values, they would be
+  // written over the stored ones at the end.
+  std::exception_ptr unreachable;
+  const auto applyPlace = [&](const std::function<void()>& apply) {
+    try {
+      apply();
+    } catch (const std::exception&) {
+      if (!unreachable) unreachable = std::current_exception();
+    }
+  };
   // An empty drive or folder names nothing to go to: the chooser and the list stay put.
   const QString drive = store.ReadText(s, "ScanDrive", target.ScanDrive());
-  if (!drive.isEmpty()) target.ApplyScanDrive(drive);
+  if (!drive.isEmpty()) applyPlace([&] { target.ApplyScanDrive(drive); });
   const QString folder = store.ReadText(s, "ScanDir", target.ScanDir());
-  if (!folder.isEmpty()) target.ApplyScanDir(folder);
+  if (!folder.isEmpty()) applyPlace([&] { target.ApplyScanDir(folder); });
   for (int column = 0; column < ColumnCount; ++column)
     target.ApplyColumnWidth(column,
                             store.ReadInteger(s, ColumnName(column), DesignColumnWidths[column]));
+  if (unreachable) std::rethrow_exception(unreachable);
 }
 
 void WriteDisplaySettings(const TSettingsTarget& target) {

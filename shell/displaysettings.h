@@ -38,7 +38,8 @@ class TSettingsTarget {
   virtual void ApplySubdirectories(bool checked) = 0;
   // Never given an empty text; a mount point that names no listed drive keeps the current one.
   virtual void ApplyScanDrive(const QString& mountPoint) = 0;
-  // Never given an empty text; opens the folder in the folder list.
+  // Never given an empty text; opens the folder in the folder list. A folder that cannot be
+  // entered raises an error that names it.
   virtual void ApplyScanDir(const QString& folder) = 0;
   virtual void ApplyColumnWidth(int column, int width) = 0;
 };
@@ -46,7 +47,8 @@ class TSettingsTarget {
 // Reads the fifteen display values of the section "Display data" in their fixed order and applies
 // each at once. A missing value takes its default: the design value, or for the drive and the
 // folder what the target shows. An error of the store or of the target stops the reading at that
-// value and is raised; the values after it keep what the target had.
+// value and is raised; the values after it keep what the target had. Only a drive or folder the
+// target cannot go to stops nothing: its error is raised once every later value is applied.
 void ReadDisplaySettings(TSettingsTarget& target);
 
 // Writes all fifteen values from the target's current state, every time, changed or not.

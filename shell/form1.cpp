@@ -162,8 +162,7 @@ void TForm1::FormCreate() {
   // The save loop lets no events run, so the status line paints at once.
   const auto setStatus = [this](const QString& text) { FileName->ShowNow(text); };
   TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm, setStatus);
-  FolderScan =
-      std::make_unique<TFolderScan>(Store, *Table, setStatus, [this] { return FileName->text(); });
+  FolderScan = std::make_unique<TFolderScan>(Store, *Table, setStatus);
   FolderScan->BeforeScan = [this] { return TagTable->AskToSave(); };
   HelpViewer = std::make_unique<THelpViewer>();
   try {
@@ -218,7 +217,12 @@ void TForm1::AboutBtnClick() {
   if (About) About->exec();
 }
 
-void TForm1::FocusKeyPress(bool forward) { focusNextPrevChild(forward); }
+void TForm1::FocusKeyPress(bool forward) {
+  // A control reached from the keyboard shows its focus ring; Qt marks the window so for a Tab
+  // key it handles itself, not for this shortcut.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  focusNextPrevChild(forward);
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (!FormCloseQuery()) {

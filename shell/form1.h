@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QWidget>
 #include <memory>
+#include <string>
 
 #include "window/rowstore.h"
 
@@ -61,7 +62,11 @@ class TForm1 : public QWidget {
 
   TRowStore Store;
   TCommentForm* CommentForm = nullptr;  // owned by this window, created hidden
-  TAbout* About = nullptr;              // set by the entry after the window exists
+  // The remembered folder when it could not be opened at start (a disk that is not mounted), and
+  // the folder the list opened in its place. While the list stays there, the remembered folder
+  // is what the end stores, so that it is back once the disk is.
+  std::string UnopenedScanDir, ScanDirInstead;
+  TAbout* About = nullptr;  // set by the entry after the window exists
 
   TTagTable& Tags() { return *TagTable; }
   TFolderScan& Scanner() { return *FolderScan; }

@@ -5,10 +5,12 @@
 #include <QScreen>
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 #include "grid/grid.h"
 #include "scan/directorylistbox.h"
 #include "scan/harddrivecombobox.h"
+#include "scan/inouterror.h"
 #include "shell/form1.h"
 #include "window/commentform.h"
 
@@ -51,7 +53,11 @@ int TFormSettings::CommentHeight() const { return Form.CommentForm->height(); }
 bool TFormSettings::EntireDrive() const { return Form.EntireDrive->isChecked(); }
 bool TFormSettings::Subdirectories() const { return Form.ScanSubdirectories->isChecked(); }
 QString TFormSettings::ScanDrive() const { return Shown(Form.DriveCombo->Drive()); }
-QString TFormSettings::ScanDir() const { return Shown(Form.DirectoryList->Directory()); }
+QString TFormSettings::ScanDir() const {
+  const std::string& opened = Form.DirectoryList->Directory();
+  const bool inPlace = !Form.UnopenedScanDir.empty() && opened == Form.ScanDirInstead;
+  return Shown(inPlace ? Form.UnopenedScanDir : opened);
+}
 int TFormSettings::ColumnWidth(int column) const { return Form.Table->ColumnWidth(column); }
 
 void TFormSettings::ApplyWindowLeft(int left) { Form.move(LimitedPosition(left), Form.y()); }
@@ -84,7 +90,15 @@ void TFormSettings::ApplyScanDrive(const QString& mountPoint) {
 }
 
 void TFormSettings::ApplyScanDir(const QString& folder) {
-  Form.DirectoryList->SetDirectory(Native(folder));
+  const std::string path = Native(folder);
+  try {
+    Form.DirectoryList->SetDirectoryOrNearest(path);
+  } catch (const TInOutError& error) {
+    Form.UnopenedScanDir = path;
+    Form.ScanDirInstead = Form.DirectoryList->Directory();
+    throw std::runtime_error("The folder " + path + " cannot be opened: " + error.what() +
+                             "\rThe folder list starts at " + Form.ScanDirInstead + " instead");
+  }
 }
 
 void TFormSettings::ApplyColumnWidth(int column, int width) {

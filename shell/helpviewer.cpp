@@ -1,6 +1,7 @@
 #include "shell/helpviewer.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -34,6 +35,14 @@ void THelpViewer::ShowTopic(const QString& helpFile, int context) {
   show();
   raise();
   activateWindow();
+}
+
+void THelpViewer::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void THelpViewer::Quit(const QString& helpFile) {

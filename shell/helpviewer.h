@@ -22,6 +22,10 @@ class THelpViewer : public QWidget {
 
   QTextBrowser* Browser() const { return FBrowser; }
 
+ protected:
+  // Escape closes the window, as it closes a dialog.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   QTextBrowser* FBrowser;
   QString FHelpFile;  // the file shown, empty when none is

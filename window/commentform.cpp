@@ -1,22 +1,15 @@
 #include "window/commentform.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QEventLoop>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
-
-namespace {
-
-// A LF inside a comment line is held in the text area as a line separator, so it is shown as a
-// break and read back as the LF it was, not turned into a new line (which would come back as CR).
-constexpr QChar LineSeparator(0x2028);
-constexpr QChar ParagraphSeparator(0x2029);
-
-}  // namespace
+#include <QWindow>
 
 TCommentForm::TCommentForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -33,7 +26,6 @@ TCommentForm::TCommentForm(QWidget* parent)
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setTabChangesFocus(true);
-  Memo1->installEventFilter(this);
 
   Panel1 = new QWidget(this);
   Panel1->setFixedHeight(37);
@@ -63,22 +55,25 @@ TCommentForm::TCommentForm(QWidget* parent)
 
 void TCommentForm::SetLines(const std::vector<std::string>& lines) {
   QStringList paragraphs;
-  for (const std::string& line : lines)
-    paragraphs << QString::fromStdString(line).replace(QLatin1Char('\n'), LineSeparator);
+  for (const std::string& line : lines) paragraphs << QString::fromStdString(line);
   Memo1->setPlainText(paragraphs.join(QLatin1Char('\n')));
+  Memo1->moveCursor(QTextCursor::End);
 }
 
 std::vector<std::string> TCommentForm::Lines() const {
+  // The raw text keeps every character as typed (the plain text would turn no-break spaces into
+  // spaces); paragraphs are parted by U+2029, a Shift+Enter break is U+2028.
   QString raw = Memo1->document()->toRawText();
-  raw.replace(LineSeparator, QLatin1Char('\n'));
+  raw.replace(QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator));
   std::vector<std::string> lines;
-  for (const QString& paragraph : raw.split(ParagraphSeparator))
+  for (const QString& paragraph : raw.split(QChar(QChar::ParagraphSeparator)))
     lines.push_back(paragraph.toStdString());
   return lines;
 }
 
 void TCommentForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  Memo1->setFocus();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
@@ -86,14 +81,61 @@ void TCommentForm::showEvent(QShowEvent* event) {
   }
 }
 
+int TCommentForm::ShowModal() {
+  QEventLoop loop;
+  const QMetaObject::Connection closed =
+      connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+  qApp->installEventFilter(this);
+  const auto restore = qScopeGuard([&] {
+    qApp->removeEventFilter(this);
+    disconnect(closed);
+  });
+  setResult(Rejected);
+  show();
+  activateWindow();  // the window system activates only a modal window of itself
+  loop.exec(QEventLoop::DialogExec);
+  return result();
+}
+
+bool TCommentForm::Contains(const QObject* object) const {
+  for (; object; object = object->parent())
+    if (object == this) return true;
+  return false;
+}
+
 bool TCommentForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Memo1 && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enter && key->modifiers().testFlag(Qt::ShiftModifier)) {
-      Memo1->textCursor().insertBlock();
+  // A window's input reaches its widgets, and is taken there.
+  if (qobject_cast<QWindow*>(watched) || Contains(watched)) return false;
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+      QCoreApplication::sendEvent(focusWidget() ? focusWidget() : Memo1, event);
       return true;
-    }
+    case QEvent::ShortcutOverride:
+      event->accept();  // no shortcut of another window: the key comes to the dialog
+      return true;
+    case QEvent::Close:
+      event->ignore();
+      return true;
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      return true;
+    default:
+      return false;
   }
-  return QDialog::eventFilter(watched, event);
 }

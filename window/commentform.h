@@ -16,10 +16,17 @@ class TCommentForm : public QDialog {
  public:
   explicit TCommentForm(QWidget* parent = nullptr);
 
-  // The text area's lines as UTF-8 texts. A line is a paragraph as typed, however the
-  // area wraps it on screen. A LF inside a line is shown as a line break within its paragraph.
+  // The text area's lines as UTF-8 texts. A line is what the area shows between two line
+  // breaks, however it wraps the line on screen; a line break entered with Shift+Enter counts
+  // too. Setting them puts the caret at the end of the text.
   void SetLines(const std::vector<std::string>& lines);
   std::vector<std::string> Lines() const;
+
+  // Shows the dialog and returns once it is closed, with QDialog::Accepted or Rejected. The
+  // program's other windows take no input meanwhile, as with exec(), but the keys the window
+  // system still gives them until the dialog has the keyboard go to the dialog: a modal dialog
+  // would have them dropped, and with them the letters typed right after the one that opened it.
+  int ShowModal();
 
   QPlainTextEdit* Memo1 = nullptr;
   QWidget* Panel1 = nullptr;
@@ -29,8 +36,13 @@ class TCommentForm : public QDialog {
   static constexpr int DefaultWidth = 430, DefaultHeight = 178;
 
  protected:
+  // Every opening gives the text area the keys, wherever the focus was when it was last left.
   void showEvent(QShowEvent* event) override;
-  // Shift+Enter in the text area starts a new line as Enter does, so every line typed comes
-  // back separated by CR.
+  // While ShowModal runs: the other windows' keys come to the dialog, their other input is
+  // dropped.
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // The dialog or anything inside it, its context menus included.
+  bool Contains(const QObject* object) const;
 };

@@ -1,17 +1,35 @@
 #include "window/commentlines.h"
 
+#include <string_view>
+
 #include "tags/textcodec.h"
+
+namespace {
+
+// The length of the line break that starts at `at`, 0 when none does.
+std::size_t BreakLength(std::string_view text, std::size_t at) {
+  if (text[at] == '\r') return text.substr(at, 2) == "\r\n" ? 2 : 1;
+  if (text[at] == '\n') return 1;
+  // U+2028 LINE SEPARATOR and U+2029 PARAGRAPH SEPARATOR.
+  const std::string_view rest = text.substr(at, 3);
+  return rest == "\xE2\x80\xA8" || rest == "\xE2\x80\xA9" ? 3 : 0;
+}
+
+}  // namespace
 
 std::vector<std::string> TextToLines(const std::string& comment) {
   std::vector<std::string> lines;
   if (comment.empty()) return lines;
   std::size_t start = 0;
-  for (;;) {
-    const std::size_t cr = comment.find('\r', start);
-    if (cr == std::string::npos) break;
-    lines.push_back(comment.substr(start, cr - start));
-    start = cr + 1;
-    if (start < comment.size() && comment[start] == '\n') ++start;
+  for (std::size_t at = 0; at < comment.size();) {
+    const std::size_t length = BreakLength(comment, at);
+    if (length == 0) {
+      ++at;
+      continue;
+    }
+    lines.push_back(comment.substr(start, at - start));
+    at += length;
+    start = at;
   }
   lines.push_back(comment.substr(start));
   return lines;
@@ -22,7 +40,7 @@ std::string LinesToText(const std::vector<std::string>& lines) {
   std::string text;
   // Lines past the first 255 characters' worth of bytes cannot reach the cut text.
   for (std::size_t i = 0; i < lines.size() && text.size() <= MaxCharacters * 4; ++i) {
-    if (i > 0) text += '\r';
+    if (i > 0) text += '\n';
     text += lines[i];
   }
   text.resize(CutToCharacters(text, MaxCharacters).size());

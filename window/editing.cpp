@@ -34,10 +34,10 @@ QString Version1Question(bool tooLong, bool foreign, std::size_t width) {
 
 }  // namespace
 
-void TTagTable::TableBeginEdit(int row, int column, bool& allow) {
+void TTagTable::TableBeginEdit(int row, int column, const QString& typed, bool& allow) {
   allow = Store.IsListed(row) && !Row(row).ReadOnly();
   if (allow && column == CommentColumn && Tag(row).IsVersion2()) {
-    EditComment(row);
+    EditComment(row, typed);
     allow = false;  // the in-cell editor never opens on this cell
     return;
   }
@@ -101,15 +101,18 @@ void TTagTable::Refill(int row) {
   Row(row).Fill(Tag(row), std::string_view(path).substr(path.rfind('/') + 1));
 }
 
-void TTagTable::EditComment(int row) {
+void TTagTable::EditComment(int row, const QString& typed) {
   const std::vector<std::string> lines =
       TextToLines(Row(row).Text(CommentColumn).toString().toStdString());
   const std::string shown = LinesToText(lines);
-  CommentForm.SetLines(lines);
-  if (CommentForm.exec() != QDialog::Accepted) return;
+  // A typed character replaces the comment, as it replaces the text of any other cell.
+  CommentForm.SetLines(typed.isEmpty() ? lines : std::vector{typed.toStdString()});
+  if (CommentForm.ShowModal() != QDialog::Accepted) return;
 
   // OK on the text as it was shown changes nothing: the empty comment of a row without a valid
-  // title keeps the comment its tag holds, and a CR LF pair shown as a line break stays.
+  // title keeps the comment its tag holds, and lines parted by CR or CR LF keep their bytes. A
+  // comment that was changed has all its lines parted by LF, so that every reader shows the
+  // lines the dialog showed.
   const std::string comment = LinesToText(CommentForm.Lines());
   if (comment == shown) return;
   TMP3Tag& tag = Tag(row);

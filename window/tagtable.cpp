@@ -1,5 +1,17 @@
 #include "window/tagtable.h"
 
+namespace {
+
+// The characters a typed text of a field may bring in. A year is digits: readers find no year in
+// anything else. A text the file holds already stays as it is until it is edited.
+TCharacterFilter TypedCharacters(TTextRule rule) {
+  if (rule == TTextRule::Year)
+    return [](char32_t character) { return character >= '0' && character <= '9'; };
+  return {};
+}
+
+}  // namespace
+
 TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, StatusFn setStatus)
     : Store(store), Table(table), CommentForm(commentForm), SetStatus(std::move(setStatus)) {
   QStringList headings;
@@ -9,6 +21,7 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
     headings << QString::fromUtf8(info.Heading.data(), qsizetype(info.Heading.size()));
     widths.push_back(info.Width);
     limits.push_back(int(info.Limit));
+    Table.SetColumnCharacters(column, TypedCharacters(info.Rule));
   }
   Table.SetColumns(headings, widths, limits);
   Table.SetRowLimit(2);
@@ -21,8 +34,8 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
     TableGetCellAttributes(row, column, attrs);
   };
   Table.OnEnteringRow = [this](int row) { TableEnteringRow(row); };
-  Table.OnBeginEdit = [this](int row, int column, bool& allow) {
-    TableBeginEdit(row, column, allow);
+  Table.OnBeginEdit = [this](int row, int column, const QString& typed, bool& allow) {
+    TableBeginEdit(row, column, typed, allow);
   };
   Table.OnEndEdit = [this](QString& text, int row, int column, bool& allow) {
     TableEndEdit(text, row, column, allow);

@@ -33,7 +33,8 @@ class TTagTable {
   void TableEnteringRow(int row);
 
   // Cell editing.
-  void TableBeginEdit(int row, int column, bool& allow);
+  // `typed` is the character that started the edit, if a key did.
+  void TableBeginEdit(int row, int column, const QString& typed, bool& allow);
   // The most characters typed into the cell: the field's limit, the width of an ID3v1 field,
   // or the length of a longer text the file holds, which an edit keeps whole.
   int TableMaxLength(int row, int column);
@@ -57,7 +58,7 @@ class TTagTable {
  private:
   TMP3Tag& Tag(int row) { return *Store.Tags[static_cast<std::size_t>(row)]; }
   TTagRow& Row(int row) { return Store.Rows[static_cast<std::size_t>(row)]; }
-  void EditComment(int row);
+  void EditComment(int row, const QString& typed);
   // Fills the row again from its tag, so that it shows what the tag holds.
   void Refill(int row);
 

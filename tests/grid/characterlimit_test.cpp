@@ -56,4 +56,34 @@ TEST(CharacterLimit, DropsWhatWasInsertedBeforeTheCaret) {
   }
 }
 
+// Typed characters the column refuses are refused; what the cell held stays until deleted.
+TEST(CharacterLimit, RefusesCharactersTheColumnDoesNotTakeUnlessTheCellHeldThem) {
+  const TCharacterFilter digits = [](char32_t c) { return c >= '0' && c <= '9'; };
+  const struct {
+    const char* Name;
+    QString Held;
+    QString Input;
+    QValidator::State State;
+  } cases[] = {
+      {"digits", "1999", "2001", QValidator::Acceptable},
+      {"a letter typed", "1999", "199x", QValidator::Invalid},
+      {"a full-width digit typed", "", QString::fromUtf8("\uff12"), QValidator::Invalid},
+      {"a digit outside the basic plane", "", Digit, QValidator::Invalid},
+      {"the held text as it is", "ab?!", "ab?!", QValidator::Acceptable},
+      {"part of it deleted", "ab?!", "a!", QValidator::Acceptable},
+      {"digits typed between", "ab?!", "a1!", QValidator::Acceptable},
+      {"a held character typed twice", "ab?!", "aab", QValidator::Invalid},
+      {"held characters moved", "ab?!", "ba", QValidator::Invalid},
+      {"held twice, kept twice", "a" + Smile + Smile, Smile + Smile, QValidator::Acceptable},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TCharacterLimit limit(4, nullptr, digits, c.Held);
+    QString input = c.Input;
+    int pos = static_cast<int>(input.size());
+    EXPECT_EQ(limit.validate(input, pos), c.State);
+    EXPECT_EQ(input, c.Input);
+  }
+}
+
 }  // namespace

@@ -25,7 +25,7 @@ void TGridTest::SetUp() {
     Stored.emplace_back(row, column);
     if (!Storage(row, column).isNull()) SetCell(row, column, text);
   };
-  Grid->OnBeginEdit = [this](int row, int column, bool& allow) {
+  Grid->OnBeginEdit = [this](int row, int column, const QString&, bool& allow) {
     BeginEdits.emplace_back(row, column);
     if (DuringBeginEdit) DuringBeginEdit();
     allow = AllowBegin;

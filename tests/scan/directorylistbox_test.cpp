@@ -117,7 +117,7 @@ TEST_F(DirectoryListTest, SingleClickMovesOnlyTheHighlightAndScanTakesIt) {
   TRowStore store;
   TGrid grid;
   grid.SetColumns({"Title"}, {150}, {255});
-  TFolderScan scan(store, grid, nullptr, nullptr, [] {});
+  TFolderScan scan(store, grid, nullptr, [] {});
   scan.Scan(list->HighlightedPath(), TScanScope::Folder);
   ASSERT_EQ(store.RowCount, 1);
   EXPECT_EQ(store.Tags[1]->FullPath(), Root + "/a/b/sibling/found.mp3");
@@ -151,6 +151,37 @@ TEST_F(DirectoryListTest, FolderThatCannotBeEnteredRaisesAndTheListStays) {
     EXPECT_EQ(list->count(), 7);
     EXPECT_EQ(CurrentFolder(), Root + "/a/b/c");
   }
+}
+
+// A remembered folder on a disk that is not mounted: the list starts as near to it as it can
+// and the error names the folder.
+TEST_F(DirectoryListTest, FolderThatCannotBeEnteredOpensTheNearestFolderAbove) {
+  const struct {
+    std::string Path;
+    std::string Opened;
+    int Error;
+  } cases[] = {
+      {Root + "/a/b/sibling/usb/Music/", Root + "/a/b/sibling", ENOENT},
+      {Root + "/a/b/c/file.mp3/x", Root + "/a/b/c", ENOTDIR},
+      {Root + "/gone", Root, ENOENT},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Path);
+    auto list = MakeList();
+    list->SetDirectory(Root + "/a");
+    try {
+      list->SetDirectoryOrNearest(c.Path);
+      ADD_FAILURE() << "no error";
+    } catch (const TInOutError& error) {
+      EXPECT_EQ(error.ErrorNumber(), c.Error);
+      EXPECT_EQ(error.Path(), c.Path);
+    }
+    EXPECT_EQ(list->Directory(), c.Opened);
+    EXPECT_EQ(CurrentFolder(), c.Opened);
+  }
+  auto list = MakeList();
+  EXPECT_NO_THROW(list->SetDirectoryOrNearest(Root + "/a/b/sibling"));
+  EXPECT_EQ(list->Directory(), Root + "/a/b/sibling");
 }
 
 TEST_F(DirectoryListTest, CaseInsensitiveVolumeComparesPathsWithoutCase) {

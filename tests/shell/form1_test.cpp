@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -212,18 +213,19 @@ TEST_F(Form1Test, ButtonKeysPressTheirButtonsAndTheTooltipsNameThem) {
   const std::string bytes = ReadFileBytes(music / "a.mp3");
   EXPECT_EQ(bytes.substr(bytes.size() - 128, 6), std::string("TAGNew"));
 
-  form.CommentForm->setWindowModality(Qt::ApplicationModal);  // as the cell editing opens it
-  form.CommentForm->show();
-  form.CommentForm->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form.CommentForm));
   std::filesystem::remove(music / "a.mp3");  // a scan would empty the list
   {
     TScriptedBoxes boxes;  // a save would say "Nothing to change"
-    QTest::keyClick(form.CommentForm->Memo1, Qt::Key_F5);
-    QTest::keyClick(form.CommentForm->Memo1, Qt::Key_S, Qt::ControlModifier);
+    QTimer::singleShot(0, form.CommentForm, [&] {
+      // Also the keys the window system still gives the main window while the dialog opens.
+      QTest::keyClick(form.windowHandle(), Qt::Key_F5);
+      QTest::keyClick(form.CommentForm->Memo1, Qt::Key_F5);
+      QTest::keyClick(form.CommentForm->Memo1, Qt::Key_S, Qt::ControlModifier);
+      form.CommentForm->reject();
+    });
+    form.CommentForm->ShowModal();  // as the cell editing opens it
   }
   EXPECT_EQ(form.Store.RowCount, 1);
-  form.CommentForm->hide();
 
   ShowActive(form);
   QTest::keyClick(form.Table, Qt::Key_F1);
@@ -262,6 +264,18 @@ TEST_F(Form1Test, CtrlTabMovesTheFocusOutOfTheTableAndBackWhileTabStaysInside) {
     EXPECT_EQ(QApplication::focusWidget(), controls[c.To]);
     EXPECT_EQ(form.Table->ActiveColumn(), c.Column);
   }
+  form.FormDestroy();
+}
+
+// Ctrl+Tab reached the buttons without drawing their focus ring.
+TEST_F(Form1Test, CtrlTabShowsTheFocusRingOfTheControlItReaches) {
+  TForm1 form;
+  ShowActive(form);
+  form.Table->setFocus();
+  const QImage unfocused = form.ScanBtn->grab().toImage();
+  QTest::keyClick(form.Table, Qt::Key_Tab, Qt::ControlModifier);
+  ASSERT_EQ(QApplication::focusWidget(), form.ScanBtn);
+  EXPECT_NE(form.ScanBtn->grab().toImage(), unfocused);
   form.FormDestroy();
 }
 
@@ -442,16 +456,42 @@ TEST_F(Form1Test, AStoredValueThatIsNotTextStopsTheReadingAtIt) {
   form.FormDestroy();
 }
 
-TEST_F(Form1Test, AStoredFolderThatIsGoneIsReportedAndTheRestKeepsItsDesignValues) {
-  StoreRaw(Store, "Entire%20Drive=0\nScanDir=/nonexistent/tunemark/folder\nCol%200=99\nWidth=700");
-  TScriptedBoxes boxes;
-  boxes.ExpectPrefix("", TAnswer::OK, TMsgKind::Error);
-  TForm1 form;
-  EXPECT_EQ(form.width(), 700);                 // read before the folder
-  EXPECT_FALSE(form.EntireDrive->isChecked());  // read before the folder, and the layout follows
-  EXPECT_EQ(form.Panel1->height(), 113);
-  EXPECT_EQ(form.Table->ColumnWidth(0), 150);  // after the folder: design value
-  form.FormDestroy();
+// A remembered folder on a USB disk that is not mounted: the start said only "No such file or
+// directory.", left the column widths and the later values at their design values, and the end
+// wrote those over the stored ones.
+TEST_F(Form1Test, AStoredFolderThatIsGoneIsNamedTheListStartsAboveItAndNothingIsLost) {
+  TTempDir media;
+  const std::string usb = media / "usb/Music";
+  for (const bool opensAnother : {false, true}) {
+    SCOPED_TRACE(opensAnother);
+    TTempDir dir;
+    UseStoreIn(dir);
+    StoreRaw(dir, "Entire%20Drive=0\nScanDir=" + usb + "\nCol%200=99\nWidth=700");
+    {
+      TScriptedBoxes boxes;
+      boxes.Expect(QString::fromStdString("The folder " + usb +
+                                          " cannot be opened: No such file or directory\rThe "
+                                          "folder list starts at " +
+                                          media.Path() + " instead."),
+                   TAnswer::OK, TMsgKind::Error);
+      TForm1 form;
+      EXPECT_EQ(form.width(), 700);
+      EXPECT_FALSE(form.EntireDrive->isChecked());
+      EXPECT_EQ(form.Panel1->height(), 113);
+      EXPECT_EQ(form.DirectoryList->Directory(), media.Path());
+      EXPECT_EQ(form.Table->ColumnWidth(0), 99);  // read after the folder
+      if (opensAnother) form.DirectoryList->SetDirectory(StartFolder);
+      form.FormDestroy();
+    }
+    // The folder stays remembered for when the disk is back, unless another was opened.
+    QSettings stored(QString::fromStdString(StoreFile(dir)), QSettings::IniFormat);
+    stored.beginGroup("Display data");
+    EXPECT_EQ(stored.value("ScanDir").toString().toStdString(),
+              opensAnother ? StartFolder.string() : usb);
+    EXPECT_EQ(stored.value("Col 0").toString(), "99");
+    std::filesystem::current_path(StartFolder);
+  }
+  UseStoreIn(Store);
 }
 
 TEST_F(Form1Test, AStoreThatCannotBeWrittenIsReportedAtExitAndShutdownCompletes) {

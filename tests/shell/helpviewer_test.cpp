@@ -51,6 +51,13 @@ TEST_F(HelpViewerTest, MissingFileIsReportedInTheWindow) {
   EXPECT_TRUE(text.contains(missing)) << text.toStdString();
 }
 
+TEST_F(HelpViewerTest, EscapeClosesTheWindow) {
+  Viewer.ShowTopic(File, 1);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Viewer));
+  QTest::keyClick(Viewer.Browser(), Qt::Key_Escape);
+  EXPECT_FALSE(Viewer.isVisible());
+}
+
 TEST_F(HelpViewerTest, QuitClosesTheWindowOfThatFileOnly) {
   Viewer.Quit(File);  // never opened: nothing to do
   EXPECT_FALSE(Viewer.isVisible());

@@ -16,13 +16,16 @@ struct TLinesCase {
 const TLinesCase LinesCases[] = {
     {"Empty", "", {}, ""},
     {"OneLine", "abc", {"abc"}, "abc"},
-    {"CrLfBecomesCr", "abc\r\ndef", {"abc", "def"}, "abc\rdef"},
-    {"CrSeparates", "abc\rdef", {"abc", "def"}, "abc\rdef"},
-    {"LfAloneStaysInItsLine", "abc\ndef", {"abc\ndef"}, "abc\ndef"},
-    {"EndingInCrGivesEmptyLastLine", "abc\r", {"abc", ""}, "abc\r"},
-    {"OnlyCr", "\r", {"", ""}, "\r"},
-    {"LfAfterCrLfStays", "a\r\n\nb", {"a", "\nb"}, "a\r\nb"},
-    {"EmptyLinesBetween", "a\r\r\nb", {"a", "", "b"}, "a\r\rb"},
+    {"LfSeparates", "abc\ndef", {"abc", "def"}, "abc\ndef"},
+    {"CrBecomesLf", "abc\rdef", {"abc", "def"}, "abc\ndef"},
+    {"CrLfBecomesLf", "abc\r\ndef", {"abc", "def"}, "abc\ndef"},
+    // A comment of mixed breaks, a line added to it: one kind of break in what is written.
+    {"MixedBecomeLf", "a\nb\rc\r\nd", {"a", "b", "c", "d"}, "a\nb\nc\nd"},
+    {"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}, "a\n\nb"},
+    {"EndingInABreakGivesEmptyLastLine", "abc\r", {"abc", ""}, "abc\n"},
+    {"OnlyBreaks", "\r\n\n", {"", "", ""}, "\n\n"},
+    {"UnicodeSeparatorsBreakAsShown", "a\u2028b\u2029c", {"a", "b", "c"}, "a\nb\nc"},
+    {"OtherControlsStay", "a\tb\x0b\x0c\u0085c", {"a\tb\x0b\x0c\u0085c"}, "a\tb\x0b\x0c\u0085c"},
 };
 
 class CommentLines : public ::testing::TestWithParam<TLinesCase> {};
@@ -49,9 +52,9 @@ TEST(CommentLinesCut, TenLinesOfThirtyAreCutTo255Characters) {
     std::string line;
     for (int i = 0; i < 30; ++i) line += c.Character;
     const TLines lines(10, line);
-    // 255 characters: eight lines with their CRs (248), then seven characters of the ninth.
+    // 255 characters: eight lines with their LFs (248), then seven characters of the ninth.
     std::string expected;
-    for (int i = 0; i < 8; ++i) expected += line + "\r";
+    for (int i = 0; i < 8; ++i) expected += line + "\n";
     expected += line.substr(0, 7 * c.Bytes);
     EXPECT_EQ(LinesToText(lines), expected);
   }

@@ -317,6 +317,44 @@ TEST_F(Editing, UnicodeTitleIsShownEditedAndReachesTheTagAsUtf8) {
   EXPECT_FALSE(Store.Changed);
 }
 
+// "ab?!" or "99x" typed as a year was saved, and readers then found no year in the file.
+TEST_F(Editing, TheYearTakesDigitsAndKeepsAYearTheFileHoldsUntilItIsEdited) {
+  const struct {
+    const char* Name;
+    const char* Held;  // the file's year
+    bool OverIt;       // typed over the cell's text, else at its end after the backspaces
+    int Backspaces;
+    QString Typed;
+    const char* Kept;
+  } cases[] = {
+      {"digits", "1999", true, 0, "2001", "2001"},
+      {"letters and signs refused", "1999", true, 0, "ab?!", "1999"},
+      {"a letter after digits refused", "1999", true, 0, "99x", "99"},
+      // A full-width digit asked the version 1 question and was written as "?".
+      {"full-width digits refused", "1999", true, 0, "\uff12\uff10\uff12\uff10", "1999"},
+      {"a year held left as it is", "ab?!", false, 0, "", "ab?!"},
+      {"a year held partly deleted", "ab?!", false, 1, "", "ab?"},
+      {"a letter typed into a year held", "ab?!", false, 1, "x", "ab?"},
+      {"digits typed over a year held", "ab?!", true, 0, "1984", "1984"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    AddFile("a.mp3", Id3v2File({{"TIT2", "Song"}, {"TYER", c.Held}}));
+    Store.Changed = false;  // the last case's edit is dropped, not asked about
+    Scan();
+    TScriptedBoxes boxes;
+    DoubleClickCell(1, 3);
+    ASSERT_NE(Editor(), nullptr);
+    if (c.OverIt) Editor()->selectAll();
+    for (int i = 0; i < c.Backspaces; ++i) Press(Qt::Key_Backspace);
+    Type(c.Typed);
+    Press(Qt::Key_Return);
+    EXPECT_EQ(CellText(1, 3), c.Kept);
+    EXPECT_EQ(Tag(1).GetYear(), c.Kept);
+    EXPECT_EQ(Store.Changed, std::string(c.Kept) != c.Held);
+  }
+}
+
 struct TForeignCase {
   const char* Name;
   int Column;
@@ -357,7 +395,6 @@ const TForeignCase ForeignCases[] = {
     {"ClosingTheBoxConverts", 0, "\u65e5\u672c", ForeignQuestion, TAnswer::Cancel, "\u65e5\u672c",
      true},
     {"EmojiIsOneQuestionMark", 4, "a\U0001F600b", ForeignQuestion, TAnswer::No, "a?b", false},
-    {"FullWidthYear", 3, "\uff12\uff10\uff12\uff10", ForeignQuestion, TAnswer::No, "????", false},
     {"LongAndForeignAsksOnceAndCutsFirst", 2,
      "\u00c5ngstr\u00f6m \u65e5\u672c \u20ac 123456789012345678901234567890",
      LongAndForeignQuestion, TAnswer::No, "\u00c5ngstr\u00f6m ?? \u20ac 1234567890123456", false},
@@ -377,7 +414,7 @@ class CommentDialog : public TTableFixture {
 };
 
 TEST_F(CommentDialog, OkWithoutTypingChangesNothing) {
-  const std::string comments[] = {"abc\rdef", "a LF\nalone", std::string(200, 'w')};
+  const std::string comments[] = {"abc\rdef", "a\nb\r\nc\rd", std::string(200, 'w')};
   for (const std::string& comment : comments) {
     SCOPED_TRACE(comment);
     OpenWith(comment);
@@ -407,7 +444,7 @@ TEST_F(CommentDialog, CrLfOpensAsLinesAndStaysUnlessTheTextIsChanged) {
   EXPECT_EQ(Tag(1).GetComment(), "abc\r\ndef");
   EXPECT_FALSE(Store.Changed);
 
-  // Typed into, the comment comes back with a CR between its lines.
+  // Typed into, the comment comes back with a LF between its lines.
   const auto typed = WhenCommentFormShows([&] {
     CommentForm.Memo1->moveCursor(QTextCursor::End);
     QTest::keyClicks(CommentForm.Memo1, "!");
@@ -415,8 +452,29 @@ TEST_F(CommentDialog, CrLfOpensAsLinesAndStaysUnlessTheTextIsChanged) {
   });
   DoubleClickCell(1, 4);
   EXPECT_TRUE(typed());
-  EXPECT_EQ(Tag(1).GetComment(), "abc\rdef!");
+  EXPECT_EQ(Tag(1).GetComment(), "abc\ndef!");
   EXPECT_TRUE(Store.Changed);
+}
+
+// A line added to "first\nsecond\nthird" was written after a CR. Whatever breaks the comment
+// held, a changed comment reaches the file with a LF between each two lines.
+TEST_F(CommentDialog, ALineAddedIsSavedWithLfBetweenEveryLine) {
+  for (const std::string comment :
+       {"first\nsecond\nthird", "first\rsecond\rthird", "first\r\nsecond\nthird"}) {
+    SCOPED_TRACE(comment);
+    OpenWith(comment);
+    TScriptedBoxes boxes;
+    const auto ran = WhenCommentFormShows([&] {
+      Press(Qt::Key_Return);
+      Type("fourth");
+      CommentForm.OKBtn->click();
+    });
+    DoubleClickCell(1, 4);
+    ASSERT_TRUE(ran());
+    boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+    TagTable.SaveBtnClick();
+    EXPECT_EQ(ReadBack(Dir / "v2.mp3")->GetComment(), "first\nsecond\nthird\nfourth");
+  }
 }
 
 TEST_F(CommentDialog, UnicodeCommentIsShownAndTyped) {
@@ -438,7 +496,7 @@ TEST_F(CommentDialog, UnicodeCommentIsShownAndTyped) {
   DoubleClickCell(1, 4);
   EXPECT_TRUE(ran());
   EXPECT_EQ(shown, QString::fromUtf8("Gr\u00fc\u00dfe \u20ac"));
-  const QString comment = QString::fromUtf8("Gr\u00fc\u00dfe \u20ac\r") + typed;
+  const QString comment = QString::fromUtf8("Gr\u00fc\u00dfe \u20ac\n") + typed;
   EXPECT_EQ(Tag(1).GetComment(), comment.toStdString());
   EXPECT_EQ(CellText(1, 4), comment);
   EXPECT_TRUE(Store.Changed);
@@ -453,14 +511,59 @@ TEST_F(CommentDialog, OkWithTypedTextSetsTheCommentAndRepaintsTheRow) {
     QTest::keyClicks(CommentForm.Memo1, "second");
     QTest::mouseClick(CommentForm.OKBtn, Qt::LeftButton);
   });
-  ClickCell(1, 4);
-  Type("x");  // typing a character on the comment cell opens the dialog too
+  DoubleClickCell(1, 4);
   EXPECT_TRUE(ran());
   EXPECT_FALSE(Table.IsEditing());
-  EXPECT_EQ(Tag(1).GetComment(), "first\rsecond");
-  EXPECT_EQ(Store.Rows[1].Text(4).toString(), "first\rsecond");
+  EXPECT_EQ(Tag(1).GetComment(), "first\nsecond");
+  EXPECT_EQ(Store.Rows[1].Text(4).toString(), "first\nsecond");
   EXPECT_TRUE(Store.Changed);
-  EXPECT_EQ(CellText(1, 4), "first\rsecond");
+  EXPECT_EQ(CellText(1, 4), "first\nsecond");
+}
+
+// The first key once opened the dialog and was lost, and the rest went in front of the old
+// comment. The word typed replaces the comment, as in any other cell, also the letters that the
+// window system gives the table's window until the dialog has the keyboard; a click on the table
+// meanwhile does nothing.
+TEST_F(CommentDialog, AWordTypedOnTheCellReplacesTheComment) {
+  OpenWith("Old comment");
+  TScriptedBoxes boxes;
+  const auto ran = WhenCommentFormShows([&] {
+    QTest::keyClick(Table.windowHandle(), 'i');
+    QTest::keyClick(Table.windowHandle(), 'c');
+    ClickCell(1, 1);
+    Type("e");  // to whatever has the focus
+    CommentForm.OKBtn->click();
+  });
+  ClickCell(1, 4);
+  Type("N");
+  EXPECT_TRUE(ran());
+  EXPECT_EQ(Tag(1).GetComment(), "Nice");
+  EXPECT_EQ(CellText(1, 4), "Nice");
+  EXPECT_EQ(Table.ActiveColumn(), 4);
+  EXPECT_TRUE(Store.Changed);
+}
+
+// Left with Tab, Space, the dialog kept the focus on OK: at the next opening typing went nowhere
+// and Enter closed it.
+TEST_F(CommentDialog, EveryOpeningGivesTheTextAreaTheKeysWithTheCaretAtTheEnd) {
+  OpenWith("first");
+  TScriptedBoxes boxes;
+  const auto leftWithOk = WhenCommentFormShows([&] {
+    Press(Qt::Key_Tab);
+    Press(Qt::Key_Space);
+  });
+  DoubleClickCell(1, 4);
+  ASSERT_TRUE(leftWithOk());
+  ASSERT_FALSE(CommentForm.isVisible());
+  const auto typed = WhenCommentFormShows([&] {
+    Type("!");
+    Press(Qt::Key_Return);
+    Type("more");
+    CommentForm.OKBtn->click();
+  });
+  DoubleClickCell(1, 4);
+  EXPECT_TRUE(typed());
+  EXPECT_EQ(Tag(1).GetComment(), "first!\nmore");
 }
 
 TEST_F(CommentDialog, CancelLeavesRowAndTag) {

@@ -9,9 +9,7 @@
 
 TTableFixture::TTableFixture()
     : TagTable(Store, Table, CommentForm, [this](const QString& text) { StatusHistory << text; }),
-      Scanner(
-          Store, Table, [this](const QString& text) { StatusHistory << text; },
-          [this] { return StatusHistory.isEmpty() ? QString() : StatusHistory.last(); }) {
+      Scanner(Store, Table, [this](const QString& text) { StatusHistory << text; }) {
   Scanner.BeforeScan = [this] { return TagTable.AskToSave(); };
   Table.resize(800, 400);
   Table.show();

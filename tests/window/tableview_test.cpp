@@ -29,7 +29,7 @@ TEST_F(TableView, EmptyListShowsOneBlankRowWithoutColourOrEditing) {
   TagTable.TableGetCellAttributes(1, 0, attrs);
   EXPECT_EQ(attrs.Background, Untouched);
   bool allow = true;
-  TagTable.TableBeginEdit(1, 0, allow);
+  TagTable.TableBeginEdit(1, 0, QString(), allow);
   EXPECT_FALSE(allow);
   DoubleClickCell(1, 0);
   EXPECT_FALSE(Table.IsEditing());
