@@ -4,28 +4,31 @@
 #include <functional>
 
 #include "shell/settingsstore.h"
+#include "tags/fields.h"
+#include "window/commentform.h"
+#include "window/tagrow.h"
 
 namespace {
 
 const QString DisplaySection = QStringLiteral("Display data");
 
-// The table's design widths of Title, Artist, Album, Year and Comment.
-constexpr int ColumnCount = 5;
-constexpr int DesignColumnWidths[ColumnCount] = {150, 150, 150, 36, 150};
-
-QString ColumnName(int column) { return QStringLiteral("Col %1").arg(column); }
+// The settings key of a column's width, from the field table.
+QString ColumnKey(int column) {
+  const std::string_view key = Info(TField(column)).SettingsKey;
+  return QString::fromLatin1(key.data(), qsizetype(key.size()));
+}
 
 }  // namespace
 
 void ReadDisplaySettings(TSettingsTarget& target) {
   TSettingsStore store;
   const QString& s = DisplaySection;
-  target.ApplyWindowLeft(store.ReadInteger(s, "Left", 20));
-  target.ApplyWindowTop(store.ReadInteger(s, "Top", 20));
-  target.ApplyWindowWidth(store.ReadInteger(s, "Width", 668));
-  target.ApplyWindowHeight(store.ReadInteger(s, "Height", 253));
-  target.ApplyCommentWidth(store.ReadInteger(s, "CommentWidth", 430));
-  target.ApplyCommentHeight(store.ReadInteger(s, "CommentHeight", 178));
+  target.ApplyWindowLeft(store.ReadInteger(s, "Left", DesignGeometry::Left));
+  target.ApplyWindowTop(store.ReadInteger(s, "Top", DesignGeometry::Top));
+  target.ApplyWindowWidth(store.ReadInteger(s, "Width", DesignGeometry::Width));
+  target.ApplyWindowHeight(store.ReadInteger(s, "Height", DesignGeometry::Height));
+  target.ApplyCommentWidth(store.ReadInteger(s, "CommentWidth", TCommentForm::DefaultWidth));
+  target.ApplyCommentHeight(store.ReadInteger(s, "CommentHeight", TCommentForm::DefaultHeight));
   target.ApplyEntireDrive(store.ReadBool(s, "Entire Drive", true));
   target.ApplySubdirectories(store.ReadBool(s, "Subdirectories", true));
   // A drive or folder that cannot be entered today (a disk that is not mounted) is reported
@@ -44,9 +47,9 @@ void ReadDisplaySettings(TSettingsTarget& target) {
   if (!drive.isEmpty()) applyPlace([&] { target.ApplyScanDrive(drive); });
   const QString folder = store.ReadText(s, "ScanDir", target.ScanDir());
   if (!folder.isEmpty()) applyPlace([&] { target.ApplyScanDir(folder); });
-  for (int column = 0; column < ColumnCount; ++column)
+  for (int column = 0; column < TTagRow::ColumnCount; ++column)
     target.ApplyColumnWidth(column,
-                            store.ReadInteger(s, ColumnName(column), DesignColumnWidths[column]));
+                            store.ReadInteger(s, ColumnKey(column), Info(TField(column)).Width));
   if (unreachable) std::rethrow_exception(unreachable);
 }
 
@@ -63,7 +66,7 @@ void WriteDisplaySettings(const TSettingsTarget& target) {
   store.WriteBool(s, "Subdirectories", target.Subdirectories());
   store.WriteText(s, "ScanDrive", target.ScanDrive());
   store.WriteText(s, "ScanDir", target.ScanDir());
-  for (int column = 0; column < ColumnCount; ++column)
-    store.WriteInteger(s, ColumnName(column), target.ColumnWidth(column));
+  for (int column = 0; column < TTagRow::ColumnCount; ++column)
+    store.WriteInteger(s, ColumnKey(column), target.ColumnWidth(column));
   store.Close();
 }

@@ -2,6 +2,11 @@
 
 #include <QString>
 
+// The main window's position and size as designed: where a first start puts it.
+namespace DesignGeometry {
+constexpr int Left = 20, Top = 20, Width = 668, Height = 253;
+}
+
 // What the stored display values come from and go to: the main window, the comment dialog, the
 // scan controls and the table's columns. The main window implements it. Each getter gives the
 // current state; each Apply takes one stored value and may raise (a drive that cannot be

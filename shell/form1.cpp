@@ -66,8 +66,9 @@ TForm1::TForm1() {
   font.setPixelSize(12);
   setFont(font);
   setMinimumSize(MinWidth, MinHeight);
-  // Design geometry; the stored settings replace it. The minimum size wins over the width 668.
-  setGeometry(20, 20, 668, 253);
+  // Design geometry; the stored settings replace it. The minimum size wins over its width.
+  setGeometry(DesignGeometry::Left, DesignGeometry::Top, DesignGeometry::Width,
+              DesignGeometry::Height);
   CreateControls();
   FormCreate();
 }
