@@ -35,14 +35,13 @@ std::vector<std::string> TextToLines(const std::string& comment) {
   return lines;
 }
 
-std::string LinesToText(const std::vector<std::string>& lines) {
-  constexpr std::size_t MaxCharacters = 255;
+std::string LinesToText(const std::vector<std::string>& lines, std::size_t limit) {
   std::string text;
-  // Lines past the first 255 characters' worth of bytes cannot reach the cut text.
-  for (std::size_t i = 0; i < lines.size() && text.size() <= MaxCharacters * 4; ++i) {
+  // Lines past the limit's worth of bytes (4 a character at most) cannot reach the cut text.
+  for (std::size_t i = 0; i < lines.size() && text.size() <= limit * 4; ++i) {
     if (i > 0) text += '\n';
     text += lines[i];
   }
-  text.resize(CutToCharacters(text, MaxCharacters).size());
+  text.resize(CutToCharacters(text, limit).size());
   return text;
 }

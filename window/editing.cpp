@@ -14,6 +14,8 @@ constexpr int CommentColumn = int(TField::Comment);
 
 const QString ReadOnlyText =
     QStringLiteral("Tag cannot be changed :\rthe associated file is read-only");
+const QString CutText =
+    QStringLiteral("Tag cannot be changed :\rthis text is too long to be shown whole");
 
 // The version 1 question names what the text breaks: its length, its characters, or both. A
 // comment beside a track number holds 28 characters.
@@ -35,6 +37,13 @@ QString Version1Question(bool tooLong, bool foreign, std::size_t width) {
 }  // namespace
 
 void TTagTable::TableBeginEdit(int row, int column, const QString& typed, bool& allow) {
+  // A text the listing kept only the start of is never edited from what it showed: the rest
+  // would be lost.
+  if (Store.IsListed(row) && !Row(row).ReadOnly() && Tag(row).IsCut(TField(column))) {
+    allow = false;
+    MessageDlg(CutText, TMsgKind::Error, TButtons::Ok());
+    return;
+  }
   allow = Store.IsListed(row) && !Row(row).ReadOnly();
   if (allow && column == CommentColumn && Tag(row).IsVersion2()) {
     EditComment(row, typed);
@@ -104,7 +113,9 @@ void TTagTable::Refill(int row) {
 void TTagTable::EditComment(int row, const QString& typed) {
   const std::vector<std::string> lines =
       TextToLines(Row(row).Text(CommentColumn).toString().toStdString());
-  const std::string shown = LinesToText(lines);
+  // A comment longer than a typed one may be keeps every character the person did not delete.
+  const std::size_t limit = Tag(row).Limit(TField::Comment);
+  const std::string shown = LinesToText(lines, limit);
   // A typed character replaces the comment, as it replaces the text of any other cell.
   CommentForm.SetLines(typed.isEmpty() ? lines : std::vector{typed.toStdString()});
   if (CommentForm.ShowModal() != QDialog::Accepted) return;
@@ -113,7 +124,7 @@ void TTagTable::EditComment(int row, const QString& typed) {
   // title keeps the comment its tag holds, and lines parted by CR or CR LF keep their bytes. A
   // comment that was changed has all its lines parted by LF, so that every reader shows the
   // lines the dialog showed.
-  const std::string comment = LinesToText(CommentForm.Lines());
+  const std::string comment = LinesToText(CommentForm.Lines(), limit);
   if (comment == shown) return;
   TMP3Tag& tag = Tag(row);
   Row(row).SetText(CommentColumn, QString::fromStdString(comment));

@@ -110,6 +110,38 @@ TEST_F(Editing, LongTitleOnVersion2AsksNothing) {
   EXPECT_TRUE(Store.Changed);
 }
 
+// No text read from a file is ever cut: an edit of a title or comment longer than a typed text
+// may be keeps every character the person did not delete, and a text the listing could not keep
+// whole is not edited at all.
+TEST_F(Editing, LongTextsKeepWhatWasNotDeletedAndCutOnesAreRefused) {
+  const std::string long300(300, 'x');
+  AddFile("a.mp3", Id3v2File({{"TIT2", long300}, {"COMM", long300}}));
+  AddFile("b.mp3", Id3v2File({{"TIT2", std::string(70000, 'y')}}));
+  Scan();
+  const int a = RowOf(Dir / "a.mp3");
+  TScriptedBoxes boxes;
+  ClickCell(a, 0);
+  Press(Qt::Key_F2);
+  Press(Qt::Key_Backspace);
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Tag(a).GetTitle(), std::string(299, 'x'));
+  const auto ran = WhenCommentFormShows([&] {
+    CommentForm.Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClick(CommentForm.Memo1, Qt::Key_Backspace);
+    QTest::mouseClick(CommentForm.OKBtn, Qt::LeftButton);
+  });
+  DoubleClickCell(a, 4);
+  EXPECT_TRUE(ran());
+  EXPECT_EQ(Tag(a).GetComment(), std::string(299, 'x'));
+
+  const int b = RowOf(Dir / "b.mp3");
+  boxes.Expect("Tag cannot be changed :\rthis text is too long to be shown whole", TAnswer::OK,
+               TMsgKind::Error);
+  DoubleClickCell(b, 0);
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_FALSE(Tag(b).Modified());
+}
+
 TEST_F(Editing, LetterCaseCountsAndUnchangedTextDoesNot) {
   AddFile("a.mp3", Id3v1File("Title", "Artist"));
   Scan();
