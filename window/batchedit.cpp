@@ -60,96 +60,41 @@ QString TTagTable::CellText(int row, int column) {
 std::optional<QString> TTagTable::ApplyEdits(const TEdits& edits, int shownRow, TField shownField) {
   SyncHistory();
   std::vector<std::string> texts = edits.Texts;
-  std::vector<TCellEdit> cells = edits.Cells;
   // A row's cells are changed together: a tag kept whole for the history is kept once.
-  if (!std::is_sorted(cells.begin(), cells.end(),
-                      [](const TCellEdit& a, const TCellEdit& b) { return a.Row < b.Row; }))
-    std::stable_sort(cells.begin(), cells.end(),
-                     [](const TCellEdit& a, const TCellEdit& b) { return a.Row < b.Row; });
-
-  // The cells left alone, counted for the message at the end, and those that hold their text.
-  // A cell named twice (overlapping selections) is changed once.
-  std::size_t readOnly = 0, cut = edits.CutSources, refused = 0;
-  int lastReadOnly = 0, lastRow = 0;
-  TFieldSet named = 0;
-  std::vector<TCellEdit> planned;
-  planned.reserve(cells.size());
-  TVersion1Question question;
-  std::vector<int> converted;  // rows, ascending
-  for (const TCellEdit& cell : cells) {
-    if (!IsListed(cell.Row) || cell.Field == TField::FileName) continue;
-    if (cell.Row != lastRow) named = 0;
-    lastRow = cell.Row;
-    if (named & Bit(cell.Field)) continue;
-    named |= Bit(cell.Field);
-    if (Row(cell.Row).ReadOnly()) {
-      readOnly += cell.Row != lastReadOnly;
-      lastReadOnly = cell.Row;
-      continue;
-    }
-    const TMP3Tag& tag = Tag(cell.Row);
-    if (tag.IsCut(cell.Field)) {
-      ++cut;
-      continue;
-    }
-    const std::string& text = texts[cell.Text];
-    if (!edits.Typed && !FollowsRule(cell.Field, text)) {
-      ++refused;
-      continue;
-    }
-    planned.push_back(cell);
-    // One question for every file whose version 1 tag cannot hold its new texts. A text a tag
-    // cannot hold is none it holds already: the fields that hold their text are passed over
-    // below, where their values are read anyway.
-    if (tag.Fits(cell.Field, text)) continue;
-    question.Add(tag, cell.Field, text);
-    if (converted.empty() || converted.back() != cell.Row) converted.push_back(cell.Row);
+  const auto byRow = [](const TCellEdit& a, const TCellEdit& b) { return a.Row < b.Row; };
+  std::vector<TCellEdit> sorted;
+  if (!std::is_sorted(edits.Cells.begin(), edits.Cells.end(), byRow)) {
+    sorted = edits.Cells;
+    std::stable_sort(sorted.begin(), sorted.end(), byRow);
   }
-  if (!converted.empty() && MessageDlg(question.Text(converted.size()), TMsgKind::Confirm,
-                                       TButtons::YesNo()) == TAnswer::No) {
-    // What each block can hold instead; a text it can hold nothing of leaves its cell alone.
-    std::vector<TCellEdit> kept;
-    for (TCellEdit cell : planned) {
-      const TMP3Tag& tag = Tag(cell.Row);
-      if (!tag.Fits(cell.Field, texts[cell.Text])) {
-        const std::optional<std::string> form = BlockForm(tag, cell.Field, texts[cell.Text]);
-        if (!form) continue;
-        cell.Text = texts.size();
-        texts.push_back(*form);
-      }
-      kept.push_back(cell);
-    }
-    planned = std::move(kept);
-    converted.clear();
-  }
+  const std::vector<TCellEdit>& cells = sorted.empty() ? edits.Cells : sorted;
 
+  TEditStep step;
+  std::optional<QString> shownText;
   std::vector<QString> shownTexts(texts.size());
   const auto shown = [&](std::size_t text) -> const QString& {
     if (shownTexts[text].isNull()) shownTexts[text] = QString::fromStdString(texts[text]);
     return shownTexts[text];
   };
-  TEditStep step;
-  std::optional<QString> shownText;
   struct TChange {
     TField Field;
     std::size_t Text;
     std::string Held;  // the value before
   };
-  std::vector<TChange> changes;  // of one row
-  for (std::size_t next = 0; next < planned.size();) {
-    const int row = planned[next].Row;
+  std::vector<TChange> changes;
+  // Changes the cells of one row, keeping what they held in the step.
+  const auto applyRow = [&](const TCellEdit* first, const TCellEdit* end, bool convert) {
+    const int row = first->Row;
     TMP3Tag& tag = Tag(row);
     // A field that holds its new text already is left untouched.
     changes.clear();
-    for (; next < planned.size() && planned[next].Row == row; ++next) {
-      std::string held = tag.Get(planned[next].Field);
-      if (held != texts[planned[next].Text])
-        changes.push_back({planned[next].Field, planned[next].Text, std::move(held)});
+    for (const TCellEdit* cell = first; cell != end; ++cell) {
+      std::string held = tag.Get(cell->Field);
+      if (held != texts[cell->Text]) changes.push_back({cell->Field, cell->Text, std::move(held)});
     }
-    if (changes.empty()) continue;
+    if (changes.empty()) return;
     const bool wasModified = tag.Modified(), hadTitle = tag.HasTitle(),
                wasVersion2 = tag.IsVersion2();
-    const bool convert = std::binary_search(converted.begin(), converted.end(), row);
     // A value longer than a typed one may be would come back cut from Set: the tag is kept
     // whole. Only a year shows less than it holds.
     bool whole = convert;
@@ -175,6 +120,73 @@ std::optional<QString> TTagTable::ApplyEdits(const TEdits& edits, int shownRow, 
       if (row == shownRow && change.Field == shownField) shownText = text;
     }
     ModifiedChanged(wasModified, tag.Modified());
+  };
+
+  // Row by row: the cells left alone are counted for the message at the end, a cell named twice
+  // (overlapping selections) is changed once, and the rows a version 1 tag cannot hold wait for
+  // the one question asked for all of them; the others are changed at once, each tag visited
+  // while it is at hand.
+  std::size_t readOnly = 0, cut = edits.CutSources, refused = 0;
+  TVersion1Question question;
+  std::vector<TCellEdit> row, waiting;
+  std::size_t waitingRows = 0;
+  for (std::size_t next = 0; next < cells.size();) {
+    const int at = cells[next].Row;
+    row.clear();
+    TFieldSet named = 0;
+    bool fits = true, locked = false;
+    for (; next < cells.size() && cells[next].Row == at; ++next) {
+      const TCellEdit& cell = cells[next];
+      if (!IsListed(at) || cell.Field == TField::FileName || (named & Bit(cell.Field))) continue;
+      named |= Bit(cell.Field);
+      // The tag knows what its row shows: this pass need not look at the row.
+      const TMP3Tag& tag = Tag(at);
+      const std::string& text = texts[cell.Text];
+      if (tag.ReadOnly()) {
+        locked = true;
+      } else if (tag.IsCut(cell.Field)) {
+        ++cut;
+      } else if (!edits.Typed && !FollowsRule(cell.Field, text)) {
+        ++refused;
+      } else {
+        row.push_back(cell);
+        if (tag.Fits(cell.Field, text)) continue;
+        fits = false;
+        question.Add(tag, cell.Field, text);
+      }
+    }
+    readOnly += locked;
+    if (row.empty()) continue;
+    if (fits) {
+      applyRow(row.data(), row.data() + row.size(), false);
+    } else {
+      waiting.insert(waiting.end(), row.begin(), row.end());
+      ++waitingRows;
+    }
+  }
+  if (waitingRows > 0) {
+    const bool convert =
+        MessageDlg(question.Text(waitingRows), TMsgKind::Confirm, TButtons::YesNo()) != TAnswer::No;
+    if (!convert) {
+      // What each block can hold instead; a text it can hold nothing of leaves its cell alone.
+      std::vector<TCellEdit> kept;
+      for (TCellEdit cell : waiting) {
+        const TMP3Tag& tag = Tag(cell.Row);
+        if (!tag.Fits(cell.Field, texts[cell.Text])) {
+          const std::optional<std::string> form = BlockForm(tag, cell.Field, texts[cell.Text]);
+          if (!form) continue;
+          cell.Text = texts.size();
+          texts.push_back(*form);
+          shownTexts.emplace_back();
+        }
+        kept.push_back(cell);
+      }
+      waiting = std::move(kept);
+    }
+    for (std::size_t first = 0, end = 0; first < waiting.size(); first = end) {
+      while (end < waiting.size() && waiting[end].Row == waiting[first].Row) ++end;
+      applyRow(waiting.data() + first, waiting.data() + end, convert);
+    }
   }
   History.Push(std::move(step));
   NoteUnsaved();
