@@ -112,6 +112,15 @@ click_from_bottom_right() {
   xdotool mousemove $((x + w - $1)) $((y + h - $2)) click 1
 }
 
+# A job done as a person would counts the person's inputs: each key press and each click, not
+# the characters typed.
+INPUTS=0
+press() {
+  INPUTS=$((INPUTS + $#))
+  xdotool key --delay 40 "$@"
+}
+type_text() { xdotool type --delay 30 "$1"; }
+
 screenshot() {
   import -window root "$ARTIFACTS/$1.png"
 }
