@@ -1,4 +1,4 @@
-#include "scan/naturalorder.h"
+#include "window/naturalorder.h"
 
 #include <gtest/gtest.h>
 
