@@ -56,8 +56,9 @@ bool TTagTable::SaveAll() {
   bool failed = false;
   {
     TWaitCursor wait;
+    // Every listed file, in scan order, whether the filter shows it or not.
     for (int row = 1; row <= Store.RowCount; ++row) {
-      TMP3Tag& tag = Tag(row);
+      TMP3Tag& tag = *Store.Tags[static_cast<std::size_t>(row)];
       if (showProgress && tag.Modified())
         SetStatus(QStringLiteral("Saving %1 of %2")
                       .arg(locale.toString(row), locale.toString(Store.RowCount)));

@@ -14,6 +14,12 @@ QStringView TTagRow::Text(int column) const {
   return QStringView(Data.get() + start, Data[column]);
 }
 
+QStringView TTagRow::Texts(std::array<qsizetype, ColumnCount>& ends) const {
+  qsizetype end = 0;
+  for (int c = 0; c < ColumnCount; ++c) ends[c] = end += Data ? Data[c] : 0;
+  return Data ? QStringView(Data.get() + HeaderUnits, end) : QStringView();
+}
+
 bool TTagRow::ReadOnly() const { return Data && (Data[ColumnCount] & ReadOnlyFlag); }
 
 void TTagRow::SetText(int column, QStringView text) {

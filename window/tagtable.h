@@ -2,9 +2,11 @@
 
 #include <QString>
 #include <QStringView>
+#include <QTimer>
 #include <functional>
 
 #include "grid/grid.h"
+#include "window/roworder.h"
 #include "window/rowstore.h"
 
 class TCommentForm;
@@ -55,17 +57,40 @@ class TTagTable {
   // The status line shows the file of this row, or nothing for a row without a file.
   void ShowRowPath(int row);
 
+  // Sorting and filtering (the rows shown and their order: see TRowOrder).
+  // A click on a heading sorts by its column, a second click reverses the order, a third
+  // returns to scan order; another heading starts again.
+  void TableHeaderClick(int column);
+  // Shows only the rows holding the text in a cell or their path; an empty text shows all.
+  void SetFilter(const QString& text);
+  // Every file in scan order, unfiltered: a scan starts with it.
+  void ResetView();
+  const TRowOrder& GetView() const { return View; }
+  // Set by the window: a scan is filling the list. The list is neither sorted nor filtered
+  // before it is whole.
+  std::function<bool()> Scanning;
+
  private:
-  TMP3Tag& Tag(int row) { return *Store.Tags[static_cast<std::size_t>(row)]; }
-  TTagRow& Row(int row) { return Store.Rows[static_cast<std::size_t>(row)]; }
+  // A grid row's file: the rows shown are the view's. Every access to a row from a grid row
+  // goes through these.
+  bool IsListed(int row) const { return row >= 1 && row <= View.Count(); }
+  TMP3Tag& Tag(int row) { return *Store.Tags[static_cast<std::size_t>(View.ToStore(row))]; }
+  TTagRow& Row(int row) { return Store.Rows[static_cast<std::size_t>(View.ToStore(row))]; }
   void EditComment(int row, const QString& typed);
   // Fills the row again from its tag, so that it shows what the tag holds.
   void Refill(int row);
+  // A new view of the rows is ready: it is put in use unless an edit is open or a box or
+  // dialog runs its own event loop, where it waits.
+  void ViewReady();
+  void ApplyView();
 
   TRowStore& Store;
   TGrid& Table;
   TCommentForm& CommentForm;
   StatusFn SetStatus;
+  TRowOrder View;
+  QTimer ViewRetry;
+  int ViewLoopLevel = 0;  // the event loop level at which the last view was asked for
 
   // What the cell showed when its in-place edit began: leaving it with that text changes nothing.
   int EditRow = 0, EditColumn = -1;
