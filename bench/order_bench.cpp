@@ -99,9 +99,8 @@ int main(int argc, char** argv) {
   QCoreApplication::processEvents();
 
   const std::string part = argc >= 3 ? argv[2] : "";
-  const char* const headings[] = {"Title", "Artist", "Album", "Year", "Comment"};
   for (int column = 0; column < TTagTable::ColumnCount && part != "filter"; ++column) {
-    const std::string name = headings[column];
+    const std::string name(Info(TField(column)).Heading);
     const long long heap = HeapInUse();
     Print((name + ": ascending").c_str(), Measure(table, [&] { table.TableHeaderClick(column); }));
     std::printf("    the sorted view keeps %.1f bytes per row\n",

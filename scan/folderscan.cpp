@@ -153,9 +153,8 @@ void TFolderScan::Run(const TJob& job) {
   if (job.Scope == TScanScope::EntireDrive && ::stat(job.Target.c_str(), &st) == 0)
     FDevice = st.st_dev;
 
-  Store.RowCount = 0;
+  Store.Empty();
   Grid.SetRowLimit(2);
-  Store.Changed = false;
 
   FProgressTimer.start();
   // An empty target names no folder; read as "/" it would walk every mount.

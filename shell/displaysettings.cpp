@@ -6,7 +6,6 @@
 #include "shell/settingsstore.h"
 #include "tags/fields.h"
 #include "window/commentform.h"
-#include "window/tagrow.h"
 
 namespace {
 
@@ -17,6 +16,9 @@ QString ColumnKey(int column) {
   const std::string_view key = Info(TField(column)).SettingsKey;
   return QString::fromLatin1(key.data(), qsizetype(key.size()));
 }
+
+// Whether the column is shown is kept beside its width: "Col 5 Shown".
+QString ShownKey(int column) { return ColumnKey(column) + QStringLiteral(" Shown"); }
 
 }  // namespace
 
@@ -47,9 +49,16 @@ void ReadDisplaySettings(TSettingsTarget& target) {
   if (!drive.isEmpty()) applyPlace([&] { target.ApplyScanDrive(drive); });
   const QString folder = store.ReadText(s, "ScanDir", target.ScanDir());
   if (!folder.isEmpty()) applyPlace([&] { target.ApplyScanDir(folder); });
-  for (int column = 0; column < TTagRow::ColumnCount; ++column)
+  for (int column = 0; column < int(FieldCount); ++column)
     target.ApplyColumnWidth(column,
                             store.ReadInteger(s, ColumnKey(column), Info(TField(column)).Width));
+  // Columns are shown before any is hidden: the last column shown cannot be hidden.
+  bool shown[FieldCount];
+  for (int column = 0; column < int(FieldCount); ++column)
+    shown[column] = store.ReadBool(s, ShownKey(column), Info(TField(column)).ShownByDefault);
+  for (const bool pass : {true, false})
+    for (int column = 0; column < int(FieldCount); ++column)
+      if (shown[column] == pass) target.ApplyColumnShown(column, pass);
   if (unreachable) std::rethrow_exception(unreachable);
 }
 
@@ -66,7 +75,9 @@ void WriteDisplaySettings(const TSettingsTarget& target) {
   store.WriteBool(s, "Subdirectories", target.Subdirectories());
   store.WriteText(s, "ScanDrive", target.ScanDrive());
   store.WriteText(s, "ScanDir", target.ScanDir());
-  for (int column = 0; column < TTagRow::ColumnCount; ++column)
+  for (int column = 0; column < int(FieldCount); ++column)
     store.WriteInteger(s, ColumnKey(column), target.ColumnWidth(column));
+  for (int column = 0; column < int(FieldCount); ++column)
+    store.WriteBool(s, ShownKey(column), target.ColumnShown(column));
   store.Close();
 }

@@ -29,6 +29,7 @@ class TSettingsTarget {
   // The folder the folder list has opened (not its highlighted entry).
   virtual QString ScanDir() const = 0;
   virtual int ColumnWidth(int column) const = 0;
+  virtual bool ColumnShown(int column) const = 0;
 
   // Left and top are applied as stored, even off the screen, as far as the window's edges stay
   // countable; a width or height is limited to the available screen, and the window's minimum
@@ -47,15 +48,18 @@ class TSettingsTarget {
   // entered raises an error that names it.
   virtual void ApplyScanDir(const QString& folder) = 0;
   virtual void ApplyColumnWidth(int column, int width) = 0;
+  // The last column shown stays shown.
+  virtual void ApplyColumnShown(int column, bool shown) = 0;
 };
 
-// Reads the fifteen display values of the section "Display data" in their fixed order and applies
-// each at once. A missing value takes its default: the design value, or for the drive and the
-// folder what the target shows. An error of the store or of the target stops the reading at that
-// value and is raised; the values after it keep what the target had. Only a drive or folder the
-// target cannot go to stops nothing: its error is raised once every later value is applied.
+// Reads the display values of the section "Display data" in their fixed order and applies each
+// at once: the window, the comment dialog, the scan controls, then each column's width and
+// whether it is shown. A missing value takes its default: the design value, or for the drive and
+// the folder what the target shows. An error of the store or of the target stops the reading at
+// that value and is raised; the values after it keep what the target had. Only a drive or folder
+// the target cannot go to stops nothing: its error is raised once every later value is applied.
 void ReadDisplaySettings(TSettingsTarget& target);
 
-// Writes all fifteen values from the target's current state, every time, changed or not.
+// Writes all the values from the target's current state, every time, changed or not.
 // Raises when the store cannot be written.
 void WriteDisplaySettings(const TSettingsTarget& target);

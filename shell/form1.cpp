@@ -169,6 +169,10 @@ void TForm1::FormCreate() {
   // The save loop lets no events run, so the status line paints at once.
   const auto setStatus = [this](const QString& text) { FileName->ShowNow(text); };
   TagTable = std::make_unique<TTagTable>(Store, *Table, *CommentForm, setStatus);
+  // Unsaved edits show as a "*" after the name, as editors show an unsaved document.
+  TagTable->OnUnsavedChange = [this](bool unsaved) {
+    setWindowTitle(unsaved ? QStringLiteral("Tunemark*") : QStringLiteral("Tunemark"));
+  };
   FolderScan = std::make_unique<TFolderScan>(Store, *Table, setStatus);
   FolderScan->BeforeScan = [this] {
     if (!TagTable->AskToSave()) return false;
@@ -183,6 +187,12 @@ void TForm1::FormCreate() {
   };
   FilterBar->OnLeave = [this] { Table->setFocus(); };
   HelpViewer = std::make_unique<THelpViewer>();
+  // A save that a crash cut short is finished before anything is read.
+  try {
+    TagTable->RecoverSaves();
+  } catch (const std::exception& error) {
+    ShowCaughtError(error);
+  }
   try {
     ReadSettings();
   } catch (const std::exception& error) {
@@ -222,6 +232,8 @@ void TForm1::ScanBtnClick() {
   else
     FolderScan->Scan(DirectoryList->HighlightedPath(),
                      ScanSubdirectories->isChecked() ? TScanScope::FolderTree : TScanScope::Folder);
+  // The scan emptied the list, and its unsaved edits with it.
+  TagTable->ShowUnsaved();
 }
 
 void TForm1::SaveBtnClick() { TagTable->SaveBtnClick(); }

@@ -59,6 +59,7 @@ QString TFormSettings::ScanDir() const {
   return Shown(inPlace ? Form.UnopenedScanDir : opened);
 }
 int TFormSettings::ColumnWidth(int column) const { return Form.Table->ColumnWidth(column); }
+bool TFormSettings::ColumnShown(int column) const { return !Form.Table->IsColumnHidden(column); }
 
 void TFormSettings::ApplyWindowLeft(int left) { Form.move(LimitedPosition(left), Form.y()); }
 void TFormSettings::ApplyWindowTop(int top) { Form.move(Form.x(), LimitedPosition(top)); }
@@ -103,4 +104,8 @@ void TFormSettings::ApplyScanDir(const QString& folder) {
 
 void TFormSettings::ApplyColumnWidth(int column, int width) {
   Form.Table->SetColumnWidth(column, width);
+}
+
+void TFormSettings::ApplyColumnShown(int column, bool shown) {
+  Form.Table->SetColumnHidden(column, !shown);
 }

@@ -21,6 +21,7 @@ class TFormSettings : public TSettingsTarget {
   QString ScanDrive() const override;
   QString ScanDir() const override;
   int ColumnWidth(int column) const override;
+  bool ColumnShown(int column) const override;
 
   void ApplyWindowLeft(int left) override;
   void ApplyWindowTop(int top) override;
@@ -33,6 +34,7 @@ class TFormSettings : public TSettingsTarget {
   void ApplyScanDrive(const QString& mountPoint) override;
   void ApplyScanDir(const QString& folder) override;
   void ApplyColumnWidth(int column, int width) override;
+  void ApplyColumnShown(int column, bool shown) override;
 
  private:
   TForm1& Form;

@@ -40,7 +40,7 @@ void WriteWithoutRewrite(const TFileChange& change) {
   [[maybe_unused]] const bool restored =
       file.WriteAt(change.Offset, change.Old.data(), change.Old.size()) &&
       ::ftruncate(file.Fd(), change.Size) == 0;
-  throw TFileOpenError(change.Path, FailureReason(error), error);
+  ThrowFailure(change.Path, error);
 }
 
 }  // namespace

@@ -32,6 +32,10 @@ std::string FailureReason(int error, TFailedOn on) {
   }
 }
 
+void ThrowFailure(const std::string& path, int error, TFailedOn on) {
+  throw TFileOpenError(path, FailureReason(error, on), error);
+}
+
 std::string ReadFailure(int error) { return "The file could not be read. " + FailureReason(error); }
 
 std::string ChangedReason() { return "The file changed since it was read."; }

@@ -39,6 +39,8 @@ enum class TFailedOn { File, Folder };
 // Why an operation failed, in a user's words, from the system's error number: "The disk is
 // full.", "The folder cannot be written.", "The file is gone.", ...
 std::string FailureReason(int error, TFailedOn on = TFailedOn::File);
+// Throws the file-open error for `path` with the reason for the system's error number.
+[[noreturn]] void ThrowFailure(const std::string& path, int error, TFailedOn on = TFailedOn::File);
 // A read of the file failed.
 std::string ReadFailure(int error);
 // "The file changed since it was read."

@@ -74,7 +74,7 @@ void MakeFolders(const std::string& folder) {
     slash = folder.find('/', slash + 1);
     const std::string part = folder.substr(0, slash);
     if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-      throw TFileOpenError(folder, FailureReason(errno, TFailedOn::Folder), errno);
+      ThrowFailure(folder, errno, TFailedOn::Folder);
   }
 }
 
@@ -91,7 +91,7 @@ std::string ReadAll(int fd) {
   for (std::int64_t at = 0;;) {
     const ssize_t got = ::pread(fd, buffer, sizeof buffer, at);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) throw TFileOpenError("", FailureReason(errno), errno);
+    if (got < 0) ThrowFailure("", errno);
     if (got == 0) return bytes;
     bytes.append(buffer, std::size_t(got));
     at += got;
@@ -266,14 +266,14 @@ TJournal::TJournal(const std::string& folder, const std::vector<TFileChange>& ch
       if (FFd >= 0 || errno != EEXIST) break;
     }
     FName += RecordEnding;
-    if (FFd < 0) throw TFileOpenError(unfinished, FailureReason(errno, TFailedOn::Folder), errno);
+    if (FFd < 0) ThrowFailure(unfinished, errno, TFailedOn::Folder);
     // Locked from the start: another instance's recovery never takes a record being written.
     ::flock(FFd, LOCK_EX);
     if (!WriteAllAt(FFd, 0, bytes.data(), bytes.size()) || ::fsync(FFd) != 0 ||
         ::rename(unfinished.c_str(), Join(folder, FName).c_str()) != 0) {
       const int error = errno;
       ::unlink(unfinished.c_str());
-      throw TFileOpenError(Join(folder, FName), FailureReason(error), error);
+      ThrowFailure(Join(folder, FName), error);
     }
     FlushFolder(folder);
   } catch (const TFileOpenError& error) {

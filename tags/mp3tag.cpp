@@ -240,7 +240,7 @@ void TMP3Tag::SaveDone(const TFileChange& change, const TFileIdentity& after) {
 TMP3Tag::TState TMP3Tag::State() const {
   TState state;
   state.Strings = FStrings;
-  if (Block) state.Block = *Block;
+  if (Block) state.Block = std::make_unique<TID3v1Block>(*Block);
   state.Version2 = FVersion2;
   state.Set = FieldsSet;
   return state;
@@ -375,7 +375,9 @@ std::string TMP3Tag::Get(TField field) const {
 
 std::size_t TMP3Tag::Limit(TField field) const {
   if (field == TField::FileName) return 0;
-  if (FVersion2) return std::max(Info(field).Limit, CharacterCount(Value(field)));
+  // A batch of a hundred thousand cells asks this of each: the text is counted where it lies.
+  if (FVersion2)
+    return std::max(Info(field).Limit, CharacterCount(WithoutEndSpaces(FStrings[Index(field)])));
   if (field == TField::Track) return 3;
   if (field == TField::Genre) return LongestGenreName();
   return BlockWidth(field);
@@ -399,9 +401,13 @@ void TMP3Tag::Set(TField field, const std::string& text) {
   if (field == TField::FileName) return;
   const std::string value(CutToCharacters(text, Limit(field)));
   // Only a text that differs, byte for byte, from the value as read reaches the tag.
-  if (value == Value(field)) return;
+  if (FVersion2 ? value == WithoutEndSpaces(FStrings[Index(field)]) : value == Value(field)) return;
   KeepRead();
-  if (FVersion2) {
+  if (FVersion2 && FRead->Version2 && value == WithoutEndSpaces(FRead->Strings[Index(field)])) {
+    // Back to what the tag held when it was read: its text as it was, blanks at its end
+    // included, so the file is not written for it.
+    FStrings.Set(Index(field), FRead->Strings[Index(field)]);
+  } else if (FVersion2) {
     FStrings.Set(Index(field), TrimRightBlanks(value));
   } else if (!FRead->Version2 &&
              value == BlockValueIn(FRead->Block ? &*FRead->Block : nullptr, field)) {

@@ -85,7 +85,8 @@ class TMP3Tag {
   class TState {
     friend class TMP3Tag;
     TPackedStrings Strings;
-    std::optional<TID3v1Block> Block;
+    // Held apart: most tags kept are ID3v2 tags, and an edit of many files keeps one each.
+    std::unique_ptr<TID3v1Block> Block;
     bool Version2 = false;
     TFieldSet Set = 0;
   };

@@ -1,6 +1,7 @@
 #include "tags/packedstrings.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -40,6 +41,14 @@ std::unique_ptr<char[]> Pack(std::size_t count, Get get) {
   return data;
 }
 
+// The bytes a packed allocation takes.
+std::size_t PackedSize(const char* data) {
+  const char* in = data;
+  const std::size_t count = TakeLength(in);
+  for (std::size_t i = 0; i < count; ++i) in += TakeLength(in);
+  return std::size_t(in - data);
+}
+
 }  // namespace
 
 std::size_t TPackedStrings::Count() const {
@@ -62,14 +71,40 @@ void TPackedStrings::Assign(std::initializer_list<std::string_view> strings) {
 }
 
 void TPackedStrings::Set(std::size_t index, std::string_view text) {
-  Data = Pack(std::max(Count(), index + 1),
-              [&](std::size_t i) { return i == index ? text : (*this)[i]; });
+  // The strings are found in one walk, not one walk each: an edit of many files sets a string
+  // in each.
+  const std::size_t count = std::max(Count(), index + 1);
+  std::string_view few[16];
+  std::vector<std::string_view> many(count > std::size(few) ? count : 0);
+  std::string_view* strings = many.empty() ? few : many.data();
+  if (Data) {
+    const char* in = Data.get();
+    const std::size_t held = TakeLength(in);
+    for (std::size_t i = 0; i < held; ++i) {
+      const std::size_t length = TakeLength(in);
+      strings[i] = {in, length};
+      in += length;
+    }
+  }
+  strings[index] = text;
+  Data = Pack(count, [&](std::size_t i) { return strings[i]; });
 }
 
-TPackedStrings::TPackedStrings(const TPackedStrings& other)
-    : Data(Pack(other.Count(), [&](std::size_t i) { return other[i]; })) {}
+namespace {
+
+std::unique_ptr<char[]> Copy(const std::unique_ptr<char[]>& data) {
+  if (!data) return nullptr;
+  const std::size_t size = PackedSize(data.get());
+  auto copy = std::make_unique_for_overwrite<char[]>(size);
+  std::copy_n(data.get(), size, copy.get());
+  return copy;
+}
+
+}  // namespace
+
+TPackedStrings::TPackedStrings(const TPackedStrings& other) : Data(Copy(other.Data)) {}
 
 TPackedStrings& TPackedStrings::operator=(const TPackedStrings& other) {
-  if (this != &other) Data = Pack(other.Count(), [&](std::size_t i) { return other[i]; });
+  if (this != &other) Data = Copy(other.Data);
   return *this;
 }

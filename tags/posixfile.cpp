@@ -45,14 +45,11 @@ void TPosixFile::Open(int dirFd, const char* name, const std::string& path, TFil
   const int flags = (access == TFileAccess::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_CLOEXEC |
                     O_NOCTTY | (followLink ? 0 : O_NOFOLLOW);
   FFd = ::openat(dirFd, name, flags);
-  if (FFd < 0) {
-    const int error = errno;
-    throw TFileOpenError(path, FailureReason(error), error);
-  }
+  if (FFd < 0) ThrowFailure(path, errno);
   if (::fstat(FFd, &FStatus) != 0) {
     const int error = errno;
     Close();
-    throw TFileOpenError(path, FailureReason(error), error);
+    ThrowFailure(path, error);
   }
   if (!S_ISREG(FStatus.st_mode)) {
     Close();
@@ -77,16 +74,10 @@ TPosixFile TPosixFile::CreateNewIn(int dirFd, const std::string& name, const std
     fd = ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   OwnerOnly);
   }
-  if (fd < 0) {
-    const int error = errno;
-    throw TFileOpenError(path, FailureReason(error, TFailedOn::Folder), error);
-  }
+  if (fd < 0) ThrowFailure(path, errno, TFailedOn::Folder);
   TPosixFile file(fd);
   file.FNamed = named;
-  if (::fstat(fd, &file.FStatus) != 0) {
-    const int error = errno;
-    throw TFileOpenError(path, FailureReason(error), error);
-  }
+  if (::fstat(fd, &file.FStatus) != 0) ThrowFailure(path, errno);
   IgnoreFileSizeSignal();
   return file;
 }
@@ -105,7 +96,7 @@ void TPosixFile::DenySharing(const std::string& path) {
   if (::flock(FFd, LOCK_EX | LOCK_NB) == 0) return;
   const int error = errno;
   Close();
-  throw TFileOpenError(path, FailureReason(error), error);
+  ThrowFailure(path, error);
 }
 
 std::int64_t TPosixFile::ReadAt(std::int64_t offset, void* buffer, std::size_t n) const {

@@ -34,12 +34,8 @@ class TTempNameGuard {
   std::string FName;
 };
 
-[[noreturn]] void Fail(const std::string& path, int error, TFailedOn on = TFailedOn::File) {
-  throw TFileOpenError(path, FailureReason(error, on), error);
-}
-
 void Check(bool done, const std::string& path, TFailedOn on = TFailedOn::File) {
-  if (!done) Fail(path, errno, on);
+  if (!done) ThrowFailure(path, errno, on);
 }
 
 // The new file takes the owner and group of the file it replaces. Only root may give a file
@@ -86,7 +82,7 @@ void LinkUnnamed(int fd, int folderFd, const std::string& name, const std::strin
     }
     if (errno != EEXIST) break;
   }
-  Fail(path, errno, TFailedOn::Folder);
+  ThrowFailure(path, errno, TFailedOn::Folder);
 }
 
 // The open file is still the one under the name, unchanged since it was opened: same inode,
@@ -167,7 +163,7 @@ TRewriteResult RewriteFile(const std::string& path, const TFileIdentity* identit
           TFailedOn::Folder);
     named->Release();
   } else {
-    if (exchanged != 0) Fail(path, exchanged, TFailedOn::Folder);
+    if (exchanged != 0) ThrowFailure(path, exchanged, TFailedOn::Folder);
     // The temporary name now holds what was under the file's name: it must be the file that
     // was read, untouched; else another program saved it meanwhile, and its save stays.
     if (!Unchanged(original, folderFd, tempName, true)) {

@@ -21,10 +21,7 @@ constexpr std::int64_t BlockSize = 128;
 std::string Resolved(const std::string& path) {
   const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
                                                          &std::free);
-  if (!real) {
-    const int error = errno;
-    throw TFileOpenError(path, FailureReason(error), error);
-  }
+  if (!real) ThrowFailure(path, errno);
   return real.get();
 }
 
@@ -57,10 +54,7 @@ TSaveTarget::TSaveTarget(const std::string& path, const TFileIdentity* identity,
   if (FName.empty()) throw TFileOpenError(path, "It is not a regular file.");
 
   FFolder.Fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (FFolder.Fd < 0) {
-    const int error = errno;
-    throw TFileOpenError(path, FailureReason(error, TFailedOn::Folder), error);
-  }
+  if (FFolder.Fd < 0) ThrowFailure(path, errno, TFailedOn::Folder);
   try {
     // A link under the last name is refused: one planted since the read would lead the save
     // into a file the person never chose.

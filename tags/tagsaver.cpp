@@ -129,6 +129,11 @@ std::vector<TSaveReport> TTagSaver::Save(const std::vector<TMP3Tag*>& tags,
     }
     if (progress) progress(0, tags.size());
   }
+  // Nothing to write keeps the record of the last save, for an undo.
+  if (changes.empty()) {
+    for (const auto& entry : entries) reports.push_back(entry.first);
+    return reports;
+  }
   FLastSave.clear();
   const std::vector<TSaveReport> written = Write(
       changes,

@@ -1,10 +1,11 @@
 // Cell editing: read-only rows are refused, a version 2 comment goes through the comment dialog,
-// and a changed text reaches the tag object's setter and marks the window's unsaved changes.
+// and a changed text goes, by the rules of window/batchedit.cpp, into the edited cell and every
+// other selected cell of its column, as one step of the history.
 #include <QDialog>
 
-#include "tags/textcodec.h"
 #include "window/commentform.h"
 #include "window/commentlines.h"
+#include "window/editrules.h"
 #include "window/messagebox.h"
 #include "window/tagtable.h"
 
@@ -12,36 +13,18 @@ namespace {
 
 constexpr int CommentColumn = int(TField::Comment);
 
-const QString ReadOnlyText =
-    QStringLiteral("Tag cannot be changed :\rthe associated file is read-only");
-const QString CutText =
-    QStringLiteral("Tag cannot be changed :\rthis text is too long to be shown whole");
-
-// The version 1 question names what the text breaks: its length, its characters, or both. A
-// comment beside a track number holds 28 characters.
-QString Version1Question(bool tooLong, bool foreign, std::size_t width) {
-  const QString length = QStringLiteral("have a maximum length of %1").arg(width);
-  QString reason;
-  if (tooLong && foreign)
-    reason = length + QStringLiteral(" and cannot hold some of these characters");
-  else if (tooLong)
-    reason = length;
-  else
-    reason = QStringLiteral("cannot hold some of these characters");
-  return QStringLiteral(
-             "The tag is currently a version 1 tag.\rVersion 1 tag strings %1 =>\rDo you want to "
-             "convert the tag to version 2")
-      .arg(reason);
-}
-
 }  // namespace
 
 void TTagTable::TableBeginEdit(int row, int column, const QString& typed, bool& allow) {
+  if (column < 0 || column >= ColumnCount || Info(TField(column)).Rule == TTextRule::ReadOnly) {
+    allow = false;  // the file name is shown, not changed, here
+    return;
+  }
   // A text the listing kept only the start of is never edited from what it showed: the rest
   // would be lost.
   if (IsListed(row) && !Row(row).ReadOnly() && Tag(row).IsCut(TField(column))) {
     allow = false;
-    MessageDlg(CutText, TMsgKind::Error, TButtons::Ok());
+    MessageDlg(CutMessage(), TMsgKind::Error, TButtons::Ok());
     return;
   }
   allow = IsListed(row) && !Row(row).ReadOnly();
@@ -51,13 +34,15 @@ void TTagTable::TableBeginEdit(int row, int column, const QString& typed, bool& 
     return;
   }
   if (IsListed(row) && Row(row).ReadOnly()) {
-    MessageDlg(ReadOnlyText, TMsgKind::Error, TButtons::Ok());
+    MessageDlg(ReadOnlyMessage(), TMsgKind::Error, TButtons::Ok());
     return;
   }
   if (!allow) return;
   EditRow = row;
   EditColumn = column;
   EditStartText = TableGetCellData(row, column).toString();
+  // The text goes to the cells selected now: a click that ends the edit selects another.
+  EditRanges = Table.SelectedRanges();
 }
 
 int TTagTable::TableMaxLength(int row, int column) {
@@ -75,34 +60,24 @@ void TTagTable::TableEndEdit(QString& text, int row, int column, bool& /*allow*/
   // A cell left with the text it showed changes nothing, whatever the tag holds behind it: the
   // empty cells of a row without a valid title, a file name shown as its title.
   if (untouched) return;
+  // The grid stores the edited cell's text afterwards: what the tag took of it; the text the
+  // cell showed when the tag took none of it (a genre a block cannot hold).
+  TEdits edits{{text.toStdString()}, EditedCells(row, column, EditRanges), 0, true};
+  if (const std::optional<QString> shown = ApplyEdits(edits, row, TField(column)))
+    text = *shown;
+  else if (Tag(row).Get(TField(column)) != edits.Texts[0])
+    text = TableGetCellData(row, column).toString();
+}
 
-  TMP3Tag& tag = Tag(row);
-  const TField field = TField(column);
-  const bool hadTitle = tag.HasTitle();
-  const bool wasVersion2 = tag.IsVersion2();
-  std::string value = text.toStdString();
-  if (!tag.Fits(field, value)) {
-    const std::size_t width = tag.Limit(field);
-    const bool tooLong = CharacterCount(value) > width;
-    if (MessageDlg(Version1Question(tooLong, !FitsWin1252(value), width), TMsgKind::Confirm,
-                   TButtons::YesNo()) == TAnswer::No) {
-      // What the block can hold: its width, each character it has no byte for shown as "?".
-      value = Win1252ToUtf8(Utf8ToWin1252(CutToCharacters(value, width)));
-      text = QString::fromStdString(value);
-    } else {
-      tag.ConvertToVersion2();
-    }
+std::vector<TTagTable::TCellEdit> TTagTable::EditedCells(
+    int row, int column, const std::vector<TGridRange>& ranges) const {
+  std::vector<TCellEdit> cells{{row, TField(column), 0}};
+  for (const TGridRange& range : ranges) {
+    if (range.Left > column || column > range.Right) continue;
+    for (int other = range.Top; other <= range.Bottom && IsListed(other); ++other)
+      if (other != row) cells.push_back({other, TField(column), 0});
   }
-  const bool changed = value != tag.Get(field);
-  if (changed) {
-    Store.Changed = true;
-    tag.Set(field, value);
-  }
-  // A row whose tag gained a valid title, or became version 2, shows the tag again: fields that
-  // were hidden behind empty cells appear. The grid stores the edited cell's text afterwards.
-  const bool newState = (!hadTitle && tag.HasTitle()) || (!wasVersion2 && tag.IsVersion2());
-  if (newState) Refill(row);
-  if (changed || newState) Table.InvalidateRow(row);
+  return cells;
 }
 
 void TTagTable::Refill(int row) {
@@ -123,12 +98,9 @@ void TTagTable::EditComment(int row, const QString& typed) {
   // OK on the text as it was shown changes nothing: the empty comment of a row without a valid
   // title keeps the comment its tag holds, and lines parted by CR or CR LF keep their bytes. A
   // comment that was changed has all its lines parted by LF, so that every reader shows the
-  // lines the dialog showed.
+  // lines the dialog showed. It goes to every selected comment, as a typed text does.
   const std::string comment = LinesToText(CommentForm.Lines(), limit);
   if (comment == shown) return;
-  TMP3Tag& tag = Tag(row);
-  Row(row).SetText(CommentColumn, QString::fromStdString(comment));
-  tag.SetComment(comment);
-  Store.Changed = Store.Changed || tag.Modified();
-  Table.InvalidateRow(row);
+  ApplyEdits({{comment}, EditedCells(row, CommentColumn, Table.SelectedRanges()), 0, true}, row,
+             TField::Comment);
 }

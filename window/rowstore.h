@@ -20,9 +20,23 @@ struct TRowStore {
   int RowCount = 0;
   int ShownRow = 0;
   bool Changed = false;
+  // How many listed tags are modified: edits and their undoing keep it, so that Changed follows
+  // what a save would write.
+  int ModifiedTags = 0;
+  // Counts the scans: what refers to rows of an earlier list (an edit history, a cache) knows
+  // it is stale.
+  unsigned Generation = 0;
 
   int Length() const { return static_cast<int>(Tags.size()); }
   bool IsListed(int row) const { return row >= 1 && row <= RowCount; }
+
+  // Empties the list for a new scan: nothing listed, nothing changed.
+  void Empty() {
+    RowCount = 0;
+    Changed = false;
+    ModifiedTags = 0;
+    ++Generation;
+  }
 
   // Called right after RowCount was raised: grows both arrays by 20 when RowCount reached their
   // length, so that the length always stays above RowCount.

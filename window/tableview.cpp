@@ -7,14 +7,26 @@
 
 QStringView TTagTable::TableGetCellData(int row, int column) {
   if (!IsListed(row)) return {};
+  if (column == int(TField::FileName)) return FileNameText(row);
   return Row(row).Text(column);
+}
+
+QStringView TTagTable::FileNameText(int row) {
+  // Decoded when painted, not kept per row: a list of a million files would pay for every name.
+  const int entry = StoreRow(row);
+  TShownName& name = ShownNames[std::size_t(entry) % ShownNames.size()];
+  if (name.Entry != entry || name.Generation != Store.Generation) {
+    name = {entry, Store.Generation,
+            QFile::decodeName(QByteArray::fromStdString(Tag(row).Get(TField::FileName)))};
+  }
+  return name.Text;
 }
 
 void TTagTable::TableSetCellData(int row, int column, const QString& text) {
   if (IsListed(row)) Row(row).SetText(column, text);
 }
 
-void TTagTable::TableGetCellAttributes(int row, int /*column*/, TCellAttributes& attrs) {
+void TTagTable::TableGetCellAttributes(int row, int column, TCellAttributes& attrs) {
   if (!IsListed(row)) return;
   if (Row(row).ReadOnly()) {
     attrs.Background = TagColours::ReadOnly;
@@ -22,6 +34,8 @@ void TTagTable::TableGetCellAttributes(int row, int /*column*/, TCellAttributes&
     return;
   }
   const TMP3Tag& tag = Tag(row);
+  // What a save will write.
+  attrs.Modified = column >= 0 && column < ColumnCount && tag.IsSet(TField(column));
   if (!tag.HasTitle())
     attrs.Background = TagColours::Invalid;
   else

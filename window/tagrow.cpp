@@ -7,27 +7,62 @@
 
 #include "tags/mp3tag.h"
 
+bool TTagRow::Holds(int column) const {
+  if (!Data || column < 0 || column >= ColumnCount) return false;
+  return column < FixedColumns || (Data[0] & HeldFlag(column));
+}
+
+void TTagRow::Texts(QStringView (&texts)[ColumnCount]) const {
+  if (!Data) {
+    std::fill(std::begin(texts), std::end(texts), QStringView());
+    return;
+  }
+  // Data[1..held]: the lengths of the columns held, in column order; the texts follow.
+  bool holds[ColumnCount];
+  int held = 0;
+  for (int c = 0; c < ColumnCount; ++c)
+    held += holds[c] = c < FixedColumns || (Data[0] & HeldFlag(c));
+  const char16_t* text = Data.get() + 1 + held;
+  const char16_t* length = Data.get() + 1;
+  for (int c = 0; c < ColumnCount; ++c) {
+    texts[c] = holds[c] ? QStringView(text, *length) : QStringView();
+    if (holds[c]) text += *length++;
+  }
+}
+
 QStringView TTagRow::Text(int column) const {
-  if (!Data || column < 0 || column >= ColumnCount) return {};
-  std::size_t start = HeaderUnits;
-  for (int c = 0; c < column; ++c) start += Data[c];
-  return QStringView(Data.get() + start, Data[column]);
+  if (!Holds(column)) return {};
+  QStringView texts[ColumnCount];
+  Texts(texts);
+  return texts[column];
 }
 
 QStringView TTagRow::Texts(std::array<qsizetype, ColumnCount>& ends) const {
+  if (!Data) {
+    ends.fill(0);
+    return {};
+  }
+  // A column the row does not hold ends where the one before it does; the texts follow the
+  // lengths.
+  const char16_t flags = Data[0];
+  const char16_t* length = Data.get() + 1;
   qsizetype end = 0;
-  for (int c = 0; c < ColumnCount; ++c) ends[c] = end += Data ? Data[c] : 0;
-  return Data ? QStringView(Data.get() + HeaderUnits, end) : QStringView();
+  for (int c = 0; c < ColumnCount; ++c) {
+    if (c < FixedColumns || (flags & HeldFlag(c))) end += *length++;
+    ends[c] = end;
+  }
+  return QStringView(length, end);
 }
 
-bool TTagRow::ReadOnly() const { return Data && (Data[ColumnCount] & ReadOnlyFlag); }
+bool TTagRow::ReadOnly() const { return Data && (Data[0] & ReadOnlyFlag); }
 
 void TTagRow::SetText(int column, QStringView text) {
   if (column < 0 || column >= ColumnCount) return;
   QStringView texts[ColumnCount];
-  for (int c = 0; c < ColumnCount; ++c) texts[c] = c == column ? text : Text(c);
+  Texts(texts);
+  texts[column] = text;
   // The old storage goes only once the new one holds the texts.
-  Assign(Data ? Data[ColumnCount] : 0, texts);
+  Assign(Data ? Data[0] & ReadOnlyFlag : 0, texts);
 }
 
 void TTagRow::Fill(const TMP3Tag& tag, std::string_view fileName) {
@@ -70,7 +105,8 @@ void TTagRow::Fill(const TMP3Tag& tag, std::string_view fileName) {
 
 void TTagRow::Assign(char16_t flags, const QStringView (&texts)[ColumnCount]) {
   char16_t lengths[ColumnCount];
-  std::size_t units = HeaderUnits;
+  int held = 0;
+  std::size_t textUnits = 0;
   bool empty = (flags & ReadOnlyFlag) == 0;
   QStringView kept[ColumnCount];
   for (int c = 0; c < ColumnCount; ++c) {
@@ -79,18 +115,20 @@ void TTagRow::Assign(char16_t flags, const QStringView (&texts)[ColumnCount]) {
       kept[c].truncate(MaxUnits);
       if (kept[c].back().isHighSurrogate()) kept[c].chop(1);
     }
-    lengths[c] = static_cast<char16_t>(kept[c].size());
-    units += kept[c].size();
+    if (c >= FixedColumns && kept[c].isEmpty()) continue;
+    if (c >= FixedColumns) flags |= HeldFlag(c);
+    lengths[held++] = static_cast<char16_t>(kept[c].size());
+    textUnits += kept[c].size();
     empty = empty && kept[c].isEmpty();
   }
   if (empty) {
     Data.reset();
     return;
   }
-  auto data = std::make_unique_for_overwrite<char16_t[]>(units);
-  std::copy_n(lengths, ColumnCount, data.get());
-  data[ColumnCount] = flags;
-  char16_t* out = data.get() + HeaderUnits;
-  for (int c = 0; c < ColumnCount; ++c) out = std::copy_n(kept[c].utf16(), lengths[c], out);
+  auto data = std::make_unique_for_overwrite<char16_t[]>(1 + held + textUnits);
+  data[0] = flags;
+  std::copy_n(lengths, held, data.get() + 1);
+  char16_t* out = data.get() + 1 + held;
+  for (int c = 0; c < ColumnCount; ++c) out = std::copy_n(kept[c].utf16(), kept[c].size(), out);
   Data = std::move(data);
 }

@@ -10,13 +10,15 @@
 class TMP3Tag;
 
 // The display record of one listed file: the texts of its columns (the fields Title, Artist,
-// Album, Year and Comment) and its read-only flag. They are held compactly in one allocation per
-// row: the lengths and the flag, then the texts back to back in UTF-16, so the table paints a
-// cell straight from it. A row with no text and the flag clear holds no allocation. The record
-// only moves when its array moves it, which the row store never does.
+// Album, Year, Comment, Track and Genre) and its read-only flag. They are held compactly in one
+// allocation per row: the flags and the lengths, then the texts back to back in UTF-16, so the
+// table paints a cell straight from it. Track and Genre take room only in a row that shows one:
+// most files have neither, and a list of a million files pays for none. A row with no text and
+// the flag clear holds no allocation. The record only moves when its array moves it, which the
+// row store never does. The file name is not held here: the table serves it from the path.
 class TTagRow {
  public:
-  static constexpr int ColumnCount = 5;
+  static constexpr int ColumnCount = 7;
   // The most UTF-16 units a text of a row holds; the tag layer lists no longer text.
   static constexpr int MaxUnits = 65535;
 
@@ -45,9 +47,15 @@ class TTagRow {
   void Fill(const TMP3Tag& tag, std::string_view fileName);
 
  private:
-  // Data[0..4]: the texts' lengths in UTF-16 units; Data[5]: flags; then the texts.
-  static constexpr int HeaderUnits = ColumnCount + 1;
+  // Always held: the five columns before Track. Track and Genre have a length only when the
+  // flags say the row has them.
+  static constexpr int FixedColumns = 5;
+  // Data[0]: flags; then a length in UTF-16 units per column held; then the texts.
   static constexpr char16_t ReadOnlyFlag = 1;
+  static constexpr char16_t HeldFlag(int column) { return char16_t(2u << (column - FixedColumns)); }
+  bool Holds(int column) const;
+  // Every column's text, in one pass over the lengths.
+  void Texts(QStringView (&texts)[ColumnCount]) const;
 
   void Assign(char16_t flags, const QStringView (&texts)[ColumnCount]);
 

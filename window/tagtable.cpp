@@ -1,12 +1,22 @@
 #include "window/tagtable.h"
 
+#include <QCoreApplication>
+#include <QMenu>
+
+#include "window/messagebox.h"
+
 namespace {
 
 // The characters a typed text of a field may bring in. A year is digits: readers find no year in
-// anything else. A text the file holds already stays as it is until it is edited.
+// anything else; a track is digits, and "/" before the number of tracks. A text the file holds
+// already stays as it is until it is edited.
 TCharacterFilter TypedCharacters(TTextRule rule) {
   if (rule == TTextRule::Year)
     return [](char32_t character) { return character >= '0' && character <= '9'; };
+  if (rule == TTextRule::Track)
+    return [](char32_t character) {
+      return (character >= '0' && character <= '9') || character == '/';
+    };
   return {};
 }
 
@@ -28,7 +38,10 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
     Table.SetColumnCharacters(column, TypedCharacters(info.Rule));
   }
   Table.SetColumns(headings, widths, limits);
+  for (int column = 0; column < ColumnCount; ++column)
+    Table.SetColumnHidden(column, !Info(TField(column)).ShownByDefault);
   Table.SetRowLimit(2);
+  PumpEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
 
   Table.OnGetCellData = [this](int row, int column) { return TableGetCellData(row, column); };
   Table.OnSetCellData = [this](int row, int column, const QString& text) {
@@ -49,4 +62,11 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
   ViewRetry.setSingleShot(true);
   ViewRetry.setInterval(50);
   QObject::connect(&ViewRetry, &QTimer::timeout, &ViewRetry, [this] { ViewReady(); });
+  Table.OnHeaderContextMenu = [this](int, const QPoint& pos) {
+    RunUserAction([&] { MakeHeaderMenu()->exec(pos); });
+  };
+  Table.OnCellContextMenu = [this](const QPoint& pos) {
+    RunUserAction([&] { MakeCellMenu()->exec(pos); });
+  };
+  CreateActions();
 }

@@ -438,6 +438,56 @@ class SaveKeepsEveryOtherFrame(InteropCase):
                              ("image/jpeg", "Cover", COVER))
 
 
+class DifferentialRead(InteropCase):
+    """Tags mutagen writes in many shapes (versions 2.3 and 2.4, every encoding, scripts, padding,
+    pictures and other frames around the ones read, in any order) read back in Tunemark as the
+    values mutagen wrote."""
+
+    SCRIPTS = LATIN_TEXTS + CYRILLIC_TEXTS + CHINESE_TEXTS + GREEK_TEXTS
+
+    def random_tag(self, rng):
+        version = rng.choice((3, 4))
+        enc = rng.choice((0, 1, 2, 3) if version == 4 else (0, 1))
+        codec = {0: "latin-1", 1: "utf-16", 2: "utf-16-be", 3: "utf-8"}[enc]
+
+        def text():
+            while True:
+                words = rng.sample(self.SCRIPTS, rng.randint(1, 2))
+                value = " ".join(w.replace("\n", " ") for w in words)
+                if fits(value, codec):
+                    return value
+        tags = ID3()
+        values = {"title": text(), "artist": text(), "album": text(), "comment": text(),
+                  "track": f"{rng.randint(1, 30)}/{rng.randint(30, 40)}", "genre": text()}
+        values["year"] = str(rng.randint(1950, 2030))
+        year_frame = TDRC if version == 4 else TYER
+        year_text = values["year"] + ("-05-06" if version == 4 and rng.random() < 0.5 else "")
+        frames = [TIT2(encoding=enc, text=values["title"]), TPE1(encoding=enc, text=values["artist"]),
+                  TALB(encoding=enc, text=values["album"]), year_frame(encoding=enc, text=year_text),
+                  TRCK(encoding=enc, text=values["track"]), TCON(encoding=enc, text=values["genre"]),
+                  COMM(encoding=enc, lang="eng", desc="", text=values["comment"]),
+                  COMM(encoding=enc, lang="eng", desc="iTunNORM", text="0000"),
+                  TXXX(encoding=enc, desc="MOOD", text=text()),
+                  APIC(encoding=0, mime="image/png", type=3, desc="",
+                       data=rng.randbytes(rng.choice((10, 5000))))]
+        rng.shuffle(frames)
+        for frame in frames:
+            tags.add(frame)
+        return tags, version, values
+
+    def test_generated_tags_read_as_mutagen_reads_them(self):
+        rng = random.Random(20)
+        path = self.path("random.mp3")
+        for i in range(150):
+            tags, version, values = self.random_tag(rng)
+            write_bytes(path, mpeg_audio(5, seed=i))
+            tags.save(path, v2_version=version, padding=lambda _: rng.choice((0, 100, 2000)))
+            got = tunemark_read(path)
+            with self.subTest(i=i, version=version):
+                for key, value in values.items():
+                    self.assertEqual(got[key].decode(), value.strip(CONTROL_AND_SPACE), key)
+
+
 def main():
     global TAGTOOL
     parser = argparse.ArgumentParser()

@@ -1,4 +1,4 @@
-// Reading and writing the fifteen display values through a fake main window.
+// Reading and writing the display values through a fake main window.
 #include "shell/displaysettings.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,8 @@ class TFakeTarget : public TSettingsTarget {
   int Left = 1, Top = 2, Width = 700, Height = 300, CommentW = 400, CommentH = 150;
   bool Entire = false, Subdirs = false;
   QString Drive = "/", Folder = "/home";
-  int Columns[5] = {100, 101, 102, 103, 104};
+  int Columns[8] = {100, 101, 102, 103, 104, 105, 106, 107};
+  bool Shown[8] = {true, true, true, true, true, false, false, false};
   int MinWidth = 0;       // the window's own minimum, when a test wants one
   QString FailingFolder;  // ApplyScanDir raises for this folder
   QStringList Applied;
@@ -40,6 +41,7 @@ class TFakeTarget : public TSettingsTarget {
   QString ScanDrive() const override { return Drive; }
   QString ScanDir() const override { return Folder; }
   int ColumnWidth(int column) const override { return Columns[column]; }
+  bool ColumnShown(int column) const override { return Shown[column]; }
 
   void ApplyWindowLeft(int v) override { Record("Left", Left = v); }
   void ApplyWindowTop(int v) override { Record("Top", Top = v); }
@@ -60,6 +62,9 @@ class TFakeTarget : public TSettingsTarget {
   void ApplyColumnWidth(int column, int v) override {
     Record(QString("Col %1").arg(column), Columns[column] = v);
   }
+  void ApplyColumnShown(int column, bool v) override {
+    Record(QString("Col %1 Shown").arg(column), Shown[column] = v);
+  }
 
  private:
   void Record(const QString& name, int value) { Applied << name + "=" + QString::number(value); }
@@ -79,23 +84,27 @@ class DisplaySettingsTest : public ::testing::Test {
   TTempDir Dir;
 };
 
+// Track, Genre and File name are hidden at first; columns are shown before any is hidden.
 const QStringList DefaultsApplied = {
-    "Left=20",           "Top=20",         "Width=668",        "Height=253",  "CommentWidth=430",
-    "CommentHeight=178", "Entire Drive=1", "Subdirectories=1", "ScanDrive=/", "ScanDir=/home",
-    "Col 0=150",         "Col 1=150",      "Col 2=150",        "Col 3=36",    "Col 4=150",
+    "Left=20",           "Top=20",         "Width=668",        "Height=253",    "CommentWidth=430",
+    "CommentHeight=178", "Entire Drive=1", "Subdirectories=1", "ScanDrive=/",   "ScanDir=/home",
+    "Col 0=150",         "Col 1=150",      "Col 2=150",        "Col 3=36",      "Col 4=150",
+    "Col 5=40",          "Col 6=100",      "Col 7=150",        "Col 0 Shown=1", "Col 1 Shown=1",
+    "Col 2 Shown=1",     "Col 3 Shown=1",  "Col 4 Shown=1",    "Col 5 Shown=0", "Col 6 Shown=0",
+    "Col 7 Shown=0",
 };
 
-TEST_F(DisplaySettingsTest, EmptyStoreAppliesDefaultsThenAllFifteenAreWritten) {
+TEST_F(DisplaySettingsTest, EmptyStoreAppliesDefaultsThenAllAreWritten) {
   TFakeTarget target;
   ReadDisplaySettings(target);
   EXPECT_EQ(target.Applied, DefaultsApplied);
 
   WriteDisplaySettings(target);
   QStringList written;
-  for (const char* name :
-       {"Left", "Top", "Width", "Height", "CommentWidth", "CommentHeight", "Entire Drive",
-        "Subdirectories", "ScanDrive", "ScanDir", "Col 0", "Col 1", "Col 2", "Col 3", "Col 4"})
-    written << QString(name) + "=" + Stored(name);
+  for (const QString& applied : DefaultsApplied) {
+    const QString name = applied.section('=', 0, 0);
+    written << name + "=" + Stored(name);
+  }
   EXPECT_EQ(written, DefaultsApplied);
 }
 
@@ -113,6 +122,8 @@ TEST_F(DisplaySettingsTest, StoredValuesAreAppliedByTheirRules) {
       {"Entire%20Drive=2", "Entire Drive=1", "Entire Drive"},
       {"Subdirectories=", "Subdirectories=1", "Subdirectories"},
       {"Col%203=60", "Col 3=60", "Col 3"},
+      {"Col%206%20Shown=1", "Col 6 Shown=1", "Col 6 Shown"},
+      {"Col%200%20Shown=0", "Col 0 Shown=0", "Col 0 Shown"},
       {"ScanDrive=/data", "ScanDrive=/data", "ScanDrive"},
       {"ScanDrive=", nullptr, "ScanDrive"},  // keeps the current drive
       {"ScanDir=", nullptr, "ScanDir"},      // leaves the folder list alone
@@ -184,16 +195,26 @@ TEST_F(DisplaySettingsTest, EverySettingSurvivesARestart) {
   before.Left = -40, before.Top = 900, before.Width = 1000, before.Height = 640;
   before.CommentW = 512, before.CommentH = 256, before.Entire = false, before.Subdirs = true;
   before.Drive = "/data", before.Folder = "/data/music/Ünïcode, with comma";
-  for (int i = 0; i < 5; ++i) before.Columns[i] = 60 + i;
+  for (int i = 0; i < 8; ++i) before.Columns[i] = 60 + i;
+  before.Shown[1] = false, before.Shown[7] = true;
   WriteDisplaySettings(before);
 
   TFakeTarget after;
   ReadDisplaySettings(after);
   EXPECT_EQ(after.Applied,
-            QStringList({"Left=-40", "Top=900", "Width=1000", "Height=640", "CommentWidth=512",
-                         "CommentHeight=256", "Entire Drive=0", "Subdirectories=1",
-                         "ScanDrive=/data", "ScanDir=/data/music/Ünïcode, with comma", "Col 0=60",
-                         "Col 1=61", "Col 2=62", "Col 3=63", "Col 4=64"}));
+            QStringList({"Left=-40",         "Top=900",
+                         "Width=1000",       "Height=640",
+                         "CommentWidth=512", "CommentHeight=256",
+                         "Entire Drive=0",   "Subdirectories=1",
+                         "ScanDrive=/data",  "ScanDir=/data/music/Ünïcode, with comma",
+                         "Col 0=60",         "Col 1=61",
+                         "Col 2=62",         "Col 3=63",
+                         "Col 4=64",         "Col 5=65",
+                         "Col 6=66",         "Col 7=67",
+                         "Col 0 Shown=1",    "Col 2 Shown=1",
+                         "Col 3 Shown=1",    "Col 4 Shown=1",
+                         "Col 7 Shown=1",    "Col 1 Shown=0",
+                         "Col 5 Shown=0",    "Col 6 Shown=0"}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "shell/form1.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -27,6 +28,7 @@
 #include "shell/application.h"
 #include "shell/helpviewer.h"
 #include "shell/statustext.h"
+#include "tags/journal.h"
 #include "tests/common/scriptedboxes.h"
 #include "tests/common/testapplication.h"
 #include "tests/common/typing.h"
@@ -420,7 +422,9 @@ TEST_F(Form1Test, EverySettingSurvivesARestart) {
     form.EntireDrive->setChecked(false);
     form.ScanSubdirectories->setChecked(false);
     form.DirectoryList->SetDirectory(music / "rock");
-    for (int column = 0; column < 5; ++column) form.Table->SetColumnWidth(column, 60 + column);
+    for (int column = 0; column < 8; ++column) form.Table->SetColumnWidth(column, 60 + column);
+    form.Tags().SetColumnShown(2, false);
+    form.Tags().SetColumnShown(6, true);
     form.FormDestroy();
   }
   std::filesystem::current_path(StartFolder);
@@ -433,9 +437,72 @@ TEST_F(Form1Test, EverySettingSurvivesARestart) {
   EXPECT_TRUE(form.DirectoryList->isVisibleTo(&form));
   EXPECT_EQ(form.Panel1->height(), 113);
   EXPECT_EQ(form.DirectoryList->Directory(), music / "rock");
-  for (int column = 0; column < 5; ++column)
+  for (int column = 0; column < 8; ++column) {
     EXPECT_EQ(form.Table->ColumnWidth(column), 60 + column);
+    EXPECT_EQ(form.Table->IsColumnHidden(column), column == 2 || column == 5 || column == 7);
+  }
   form.FormDestroy();
+}
+
+// The title carries a "*" while some edit is unsaved: not once it is taken back, saved or
+// thrown away by a scan.
+TEST_F(Form1Test, TheTitleShowsUnsavedEdits) {
+  TTempDir music;
+  TForm1 form;
+  ChooseFolderOf(form, music, {"a.mp3"});
+  form.ScanBtnClick();
+  const auto edit = [&] {
+    bool allow = true;
+    form.Tags().TableBeginEdit(1, 1, QString(), allow);
+    QString text = "Artist";
+    form.Tags().TableEndEdit(text, 1, 1, allow);
+  };
+  edit();
+  EXPECT_EQ(form.windowTitle(), "Tunemark*");
+  form.Tags().Undo();
+  EXPECT_EQ(form.windowTitle(), "Tunemark");
+  edit();
+  {
+    TScriptedBoxes boxes;
+    boxes.Expect("This will destroy your changes\rDo you want to save first", TAnswer::No,
+                 TMsgKind::Confirm);
+    form.ScanBtnClick();
+  }
+  EXPECT_EQ(form.windowTitle(), "Tunemark");
+  form.FormDestroy();
+}
+
+// A save a crash cut short is finished at the next start; a file another program changed
+// meanwhile is left as it is and named.
+TEST_F(Form1Test, ASaveCutShortIsFinishedAtStartAndAFileChangedMeanwhileIsNamed) {
+  TTempDir state, music;
+  const QByteArray stateBefore = qgetenv("XDG_STATE_HOME");
+  qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.Path()));
+  const std::string finished = music / "finished.mp3", changed = music / "changed.mp3";
+  std::vector<TFileChange> changes;
+  for (const std::string& path : {finished, changed}) {
+    WriteFileBytes(path, "old bytes of a song");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    changes.push_back({path, {st.st_dev, st.st_ino, false}, 19, 0, "old", "new"});
+  }
+  {
+    TJournal cutShort(TJournal::DefaultFolder(), changes);  // never retired
+  }
+  WriteFileBytes(changed, "odd bytes of a song");
+  {
+    TScriptedBoxes boxes;
+    boxes.ExpectPrefix(
+        "A save cut short was finished. Another program changed this file "
+        "meanwhile, so it was left as it is:\r" +
+            QString::fromStdString(changed) + "\r",
+        TAnswer::OK, TMsgKind::Information);
+    TForm1 form;
+    form.FormDestroy();
+  }
+  EXPECT_EQ(ReadFileBytes(finished), "new bytes of a song");
+  EXPECT_EQ(ReadFileBytes(changed), "odd bytes of a song");
+  qputenv("XDG_STATE_HOME", stateBefore);
 }
 
 // Sizes beyond the screen once opened a window of 32767 x 32767 pixels and were written back;

@@ -528,6 +528,9 @@ TEST_F(MP3Tag, FieldsSetBackToWhatTheFileHoldsAreNoLongerModified) {
       {"no tag", Audio(100)},
       {"block", Audio(100) + Block("Title", "Band", "", "", "", 17)},
       {"ID3v2", Tag(Frame("TIT2", "\0Title"s) + Frame("TPE1", "\0Band"s))},
+      // An undo sets back the value shown, which has no spaces at its end.
+      {"ID3v2 texts with spaces at their end",
+       Tag(Frame("TIT2", "\0Title "s) + Frame("TPE1", "\0Band  "s))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -91,6 +91,24 @@ TEST_F(Editing, ThirtyOneCharactersForVersion1AnsweredYesOrClosedConvert) {
   }
 }
 
+// A version 1.1 block keeps a track number behind a comment of 28 characters: a longer comment
+// asks the version 1 question and, answered No, is cut to 28, the track kept.
+TEST_F(Editing, CommentBesideATrackHoldsTwentyEightCharacters) {
+  std::string bytes = Id3v1File("Title", "", "", "", "Old");
+  bytes[bytes.size() - 2] = 9;  // track 9 behind the zero byte that ends the comment
+  AddFile("a.mp3", bytes);
+  Scan();
+  TScriptedBoxes boxes;
+  boxes.Expect(
+      "The tag is currently a version 1 tag.\rVersion 1 tag strings have a maximum length of 28 "
+      "=>\rDo you want to convert the tag to version 2",
+      TAnswer::No, TMsgKind::Confirm);
+  EditCell(1, 4, QString(29, 'c'));
+  EXPECT_EQ(Tag(1).GetComment(), std::string(28, 'c'));
+  EXPECT_EQ(Tag(1).Get(TField::Track), "9");
+  EXPECT_EQ(CellText(1, 4), QString(28, 'c'));
+}
+
 TEST_F(Editing, ExactlyThirtyCharactersAskNothing) {
   AddFile("a.mp3", Id3v1File("Title"));
   Scan();

@@ -80,7 +80,10 @@ TEST(TagRow, EachColumnHoldsItsTextWholeUpToTheMostUnitsARowHolds) {
       {"beyond the most units", 2, QString(TTagRow::MaxUnits - 1, 'a') + smile,
        QString(TTagRow::MaxUnits - 1, 'a')},
       {"Comment with line breaks", 4, "a\rb\r\nc", "a\rb\r\nc"},
-      {"no such column", 5, "x", ""},
+      {"Track", 5, "3/12", "3/12"},
+      {"Genre", 6, "Rock", "Rock"},
+      // The file name is served from the path, not held.
+      {"no such column", 7, "x", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -106,6 +109,14 @@ TEST(TagRow, SettingOneTextKeepsTheOthersAndTouchesNoOtherRow) {
   EXPECT_EQ(first.Text(2), QString::fromUtf8("\u65e5\u672c\u8a9e"));
   EXPECT_EQ(first.Text(4).toString(), "one 4");
   EXPECT_EQ(second.Text(0).data(), secondTitle);
+  // Track and Genre come and go without moving the texts around them.
+  first.SetText(5, {});
+  EXPECT_TRUE(first.Text(5).isEmpty());
+  EXPECT_EQ(first.Text(4).toString(), "one 4");
+  EXPECT_EQ(first.Text(6).toString(), "one 6");
+  first.SetText(5, QStringLiteral("7/9"));
+  EXPECT_EQ(first.Text(5).toString(), "7/9");
+  EXPECT_EQ(first.Text(6).toString(), "one 6");
   for (int column = 0; column < TTagRow::ColumnCount; ++column) first.SetText(column, {});
   for (int column = 0; column < TTagRow::ColumnCount; ++column)
     EXPECT_TRUE(first.Text(column).isEmpty());

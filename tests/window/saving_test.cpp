@@ -253,13 +253,13 @@ TEST_F(Saving, FileReplacedByALinkSinceTheScanIsNotWritten) {
     std::filesystem::create_symlink(secret, path);
   }
   {
-    // Reported in the order of the rows, both kinds of tag alike.
-    const QString changed = "\rThe file changed since it was read.";
-    const QString a = FailurePrefix + QString::fromStdString(A) + changed;
-    const QString c = FailurePrefix + QString::fromStdString(C) + changed;
+    // Reported in one box, in the order of the rows, both kinds of tag alike.
+    const QString changed = " : The file changed since it was read.";
+    const QString a = "\r" + QString::fromStdString(A) + changed;
+    const QString c = "\r" + QString::fromStdString(C) + changed;
     TScriptedBoxes boxes;
-    boxes.Expect(RowA < RowC ? a : c, TAnswer::OK, TMsgKind::Error);
-    boxes.Expect(RowA < RowC ? c : a, TAnswer::OK, TMsgKind::Error);
+    boxes.Expect("Could not save the tags of 2 files:" + (RowA < RowC ? a + c : c + a), TAnswer::OK,
+                 TMsgKind::Error);
     EXPECT_FALSE(TagTable.SaveAll());
   }
   EXPECT_EQ(ReadFileBytes(secret), "private");
@@ -289,7 +289,8 @@ TEST_F(Saving, LongSaveShowsProgressThenTheActiveRowsPath) {
     AddFile(std::to_string(i) + ".mp3", Id3v1File("T" + std::to_string(i)));
   Scan();
   Table.SetActiveRow(2);
-  Tag(1000).SetArtist("Changed");
+  // The progress counts the files to save, not the files listed.
+  for (int row = 1; row <= 1001; ++row) Tag(row).SetArtist("Changed");
   const std::string changed = Tag(1000).FullPath();
   Store.Changed = true;
   StatusHistory.clear();
@@ -299,7 +300,7 @@ TEST_F(Saving, LongSaveShowsProgressThenTheActiveRowsPath) {
     TagTable.SaveAll();
   }
   QLocale::setDefault(QLocale::system());
-  EXPECT_TRUE(StatusHistory.contains("Saving 1,000 of 1,001"));
+  EXPECT_TRUE(StatusHistory.contains("Saving 1,001 of 1,001"));
   ASSERT_FALSE(StatusHistory.isEmpty());
   EXPECT_EQ(StatusHistory.last(), QString::fromStdString(Tag(2).FullPath()));
   EXPECT_EQ(Artist(changed), "Changed");
@@ -320,4 +321,75 @@ TEST_F(Saving, TitleTypedForANameThatIsNotUtf8ReachesThatFile) {
   boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
   TagTable.SaveBtnClick();
   EXPECT_EQ(ReadBack(path)->GetTitle(), "Caf\u00e9");
+}
+
+// A save is undone byte for byte: in place, rewritten and ID3v1 files alike; a file another
+// program changed since is left alone and named. The rows show the files again, unmodified.
+TEST_F(Saving, UndoOfTheSavePutsBackEveryFilesBytes) {
+  ScanThree();
+  const std::string D = AddFile("d.mp3", Id3v2File({{"TIT2", "D title"}}));
+  Scan();
+  const int rowD = RowOf(D);
+  RowA = RowOf(A), RowB = RowOf(B), RowC = RowOf(C);
+  SetArtist(RowA, "New A");                        // a block, in place
+  SetArtist(RowC, "New C, " + QString(100, 'c'));  // grown past its padding: rewritten
+  SetArtist(RowB, "New B");
+  SetArtist(rowD, "New D");
+  std::vector<std::string> before;
+  for (const std::string& path : {A, B, C}) before.push_back(ReadFileBytes(path));
+  TScriptedBoxes boxes;
+  boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+  TagTable.SaveBtnClick();
+  ASSERT_EQ(Artist(C), "New C, " + std::string(100, 'c'));
+  const std::string elsewhere = Id3v2File({{"TIT2", "Changed elsewhere"}});
+  WriteFileBytes(D, elsewhere);
+
+  boxes.Expect("Undo the save of 4 files?", TAnswer::Yes, TMsgKind::Confirm);
+  boxes.Expect(
+      "This file changed since the save and was left as it is:\r" + QString::fromStdString(D),
+      TAnswer::OK, TMsgKind::Information);
+  Press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(ReadFileBytes(A), before[0]);
+  EXPECT_EQ(ReadFileBytes(B), before[1]);
+  EXPECT_EQ(ReadFileBytes(C), before[2]);
+  EXPECT_EQ(ReadFileBytes(D), elsewhere);
+  EXPECT_EQ(CellText(RowA, 1), "A artist");
+  EXPECT_EQ(CellText(RowC, 1), "");
+  EXPECT_EQ(CellText(rowD, 0), "Changed elsewhere");
+  for (const int row : {RowA, RowB, RowC, rowD}) EXPECT_FALSE(Tag(row).Modified()) << row;
+  EXPECT_FALSE(Store.Changed);
+  Press(Qt::Key_Z, Qt::ControlModifier);  // a save is undone once
+}
+
+// An edit made after the save is what Ctrl+Z takes back first; then the save.
+TEST_F(Saving, AnEditAfterTheSaveIsUndoneBeforeIt) {
+  ScanThree();
+  SetArtist(RowA, "New A");
+  TScriptedBoxes boxes;
+  boxes.Expect(ChangesSaved, TAnswer::OK, TMsgKind::Information);
+  TagTable.SaveBtnClick();
+  SetArtist(RowB, "New B");
+  Press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Tag(RowB).GetArtist(), "B artist");
+  EXPECT_FALSE(Store.Changed);
+  boxes.Expect("Undo the save of 1 file?", TAnswer::No, TMsgKind::Confirm);
+  Press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Artist(A), "New A");
+}
+
+// Files that could not be saved are listed in one box: the first 20 with their reasons, and
+// how many more.
+TEST_F(Saving, ManyFailuresAreListedInOneBox) {
+  for (int i = 1; i <= 23; ++i) AddFile(std::to_string(i) + ".mp3", Id3v1File("T"));
+  Scan();
+  for (int row = 1; row <= 23; ++row) Tag(row).SetArtist("Changed");
+  Store.Changed = true;
+  for (int row = 1; row <= 23; ++row) ::chmod(Tag(row).FullPath().c_str(), 0444);
+  TScriptedBoxes boxes;
+  boxes.ExpectPrefix("Could not save the tags of 23 files:\r", TAnswer::OK, TMsgKind::Error);
+  EXPECT_FALSE(TagTable.SaveAll());
+  const QStringList lines = boxes.Shown().back().Text.split('\r');
+  ASSERT_EQ(lines.size(), 22);
+  EXPECT_EQ(lines[1], QString::fromStdString(Tag(1).FullPath()) + " : The file is read-only.");
+  EXPECT_EQ(lines.last(), "and 3 more");
 }

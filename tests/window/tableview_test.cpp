@@ -1,7 +1,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QGlyphRun>
+#include <QMenu>
 #include <QRawFont>
 #include <QTextLayout>
 
@@ -9,6 +11,8 @@
 #include "tablefixture.h"
 #include "tests/common/scriptedboxes.h"
 #include "window/tagcolours.h"
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -185,4 +189,69 @@ TEST_F(TableView, EveryScriptHasGlyphsInTheTablesFont) {
     }
     EXPECT_GT(glyphs, 0);
   }
+}
+
+// Track, Genre and File name are columns hidden at first: a track and a genre come from either
+// kind of tag, the ID3v1.1 track byte and the genre byte included; the file name from the path.
+TEST_F(TableView, ExtraColumnsShowTrackGenreAndTheFileName) {
+  // "Note", then the zero byte and the track byte of ID3v1.1.
+  const std::string v1 =
+      AddFile("v1.mp3", Id3v1File("One", "", "", "", "Note" + std::string(24, '\0') + "\0\x07"s));
+  const std::string v2 =
+      AddFile("caf\xc3\xa9.mp3", Id3v2File({{"TIT2", "Two"}, {"TRCK", "3/12"}, {"TCON", "Jazz"}}));
+  Scan();
+  for (const int column : {5, 6, 7}) EXPECT_TRUE(Table.IsColumnHidden(column)) << column;
+  const int one = RowOf(v1), two = RowOf(v2);
+  EXPECT_EQ(CellText(one, 5) + "|" + CellText(one, 6) + "|" + CellText(one, 7), "7|Other|v1.mp3");
+  EXPECT_EQ(CellText(two, 5) + "|" + CellText(two, 6) + "|" + CellText(two, 7),
+            QString::fromUtf8("3/12|Jazz|caf\u00e9.mp3"));
+  EXPECT_TRUE(Store.Rows[std::size_t(one)].Text(7).isEmpty()) << "the name is not kept per row";
+
+  TScriptedBoxes boxes;  // the file name is not edited here, without a word
+  bool allow = true;
+  TagTable.TableBeginEdit(one, 7, QString(), allow);
+  EXPECT_FALSE(allow);
+
+  // A block takes a track number beside its comment, and a genre of the standard list.
+  for (const int column : {5, 6}) TagTable.SetColumnShown(column, true);
+  const auto typeInto = [&](int column, const QString& text) {
+    DoubleClickCell(one, column);
+    ASSERT_NE(Editor(), nullptr);
+    Editor()->selectAll();
+    Type(text);
+    Press(Qt::Key_Return);
+  };
+  typeInto(5, "9");
+  typeInto(6, "jazz");
+  EXPECT_EQ(CellText(one, 6), "Jazz");
+  boxes.Expect(
+      "The tag is currently a version 1 tag.\rVersion 1 tags hold a genre of the "
+      "standard list only =>\rDo you want to convert the tag to version 2",
+      TAnswer::No, TMsgKind::Confirm);
+  typeInto(6, "Not a genre");
+  EXPECT_EQ(CellText(one, 6), "Jazz");
+  boxes.Expect("Changes saved", TAnswer::OK, TMsgKind::Information);
+  TagTable.SaveBtnClick();
+  const auto back = ReadBack(v1);
+  EXPECT_FALSE(back->IsVersion2());
+  EXPECT_EQ(back->Get(TField::Track), "9");
+  EXPECT_EQ(back->Get(TField::Genre), "Jazz");
+  EXPECT_EQ(back->GetComment(), "Note");
+}
+
+// The headings' menu shows and hides every column; the last column shown stays.
+TEST_F(TableView, HeadingsMenuShowsAndHidesColumns) {
+  std::unique_ptr<QMenu> menu = TagTable.MakeHeaderMenu();
+  QStringList headings;
+  for (QAction* action : menu->actions())
+    headings << action->text() + (action->isChecked() ? "+" : "-");
+  EXPECT_EQ(headings, QStringList({"Title+", "Artist+", "Album+", "Year+", "Comment+", "Track-",
+                                   "Genre-", "File name-"}));
+  menu->actions()[6]->trigger();
+  EXPECT_FALSE(Table.IsColumnHidden(6));
+  for (const int column : {0, 1, 2, 3, 4}) TagTable.SetColumnShown(column, false);
+  menu = TagTable.MakeHeaderMenu();
+  EXPECT_FALSE(menu->actions()[6]->isEnabled()) << "the last column shown";
+  menu->actions()[6]->trigger();
+  EXPECT_FALSE(Table.IsColumnHidden(6));
 }

@@ -1,0 +1,105 @@
+// Undo and redo of the edits since the last save or scan, step by step; the undo of the save
+// itself is in saving.cpp.
+#include "window/tagtable.h"
+
+// Puts values back into the tags and their rows, and keeps the count of modified tags.
+class TTagTable::TUndoTarget : public TEditTarget {
+ public:
+  explicit TUndoTarget(TTagTable& table) : Owner(table) {}
+
+  std::string SwapText(int entry, TField field, const std::string& value) override {
+    TMP3Tag& tag = *Owner.Store.Tags[std::size_t(entry)];
+    std::string held = tag.Get(field);
+    const bool wasModified = tag.Modified(), hadTitle = tag.HasTitle();
+    tag.Set(field, value);
+    Owner.ModifiedChanged(wasModified, tag.Modified());
+    // A row that shows the tag shows the value put back; one whose tag gained or lost its
+    // valid title shows the tag as a scan does.
+    // The values of a step came from Get, so the tag shows them as they are.
+    if (hadTitle && tag.HasTitle())
+      Owner.Store.Rows[std::size_t(entry)].SetText(int(field), Shown(value));
+    else
+      Owner.RefillEntry(entry);
+    return held;
+  }
+
+  TMP3Tag::TState SwapState(int entry, TMP3Tag::TState state) override {
+    TMP3Tag& tag = *Owner.Store.Tags[std::size_t(entry)];
+    TMP3Tag::TState held = tag.State();
+    const bool wasModified = tag.Modified();
+    tag.Restore(state);
+    Owner.ModifiedChanged(wasModified, tag.Modified());
+    Owner.RefillEntry(entry);
+    return held;
+  }
+
+ private:
+  // A step of one value for many cells puts back the same value into each.
+  const QString& Shown(const std::string& value) {
+    if (value != LastValue || LastShown.isNull()) {
+      LastValue = value;
+      LastShown = QString::fromStdString(value);
+    }
+    return LastShown;
+  }
+
+  TTagTable& Owner;
+  std::string LastValue;
+  QString LastShown;
+};
+
+void TTagTable::SyncHistory() {
+  if (HistoryGeneration == Store.Generation) return;
+  History.Clear();
+  HistoryGeneration = Store.Generation;
+}
+
+bool TTagTable::CanUndo() const {
+  return (History.CanUndo() && HistoryGeneration == Store.Generation) || Saver.UndoableFiles() > 0;
+}
+
+bool TTagTable::CanRedo() const {
+  return History.CanRedo() && HistoryGeneration == Store.Generation;
+}
+
+void TTagTable::Undo() {
+  FinishEdit();
+  SyncHistory();
+  TUndoTarget target(*this);
+  if (History.Undo(target)) {
+    NoteUnsaved();
+    Table.viewport()->update();
+  } else if (Saver.UndoableFiles() > 0) {
+    UndoSave();
+  }
+}
+
+void TTagTable::Redo() {
+  FinishEdit();
+  SyncHistory();
+  TUndoTarget target(*this);
+  if (!History.Redo(target)) return;
+  NoteUnsaved();
+  Table.viewport()->update();
+}
+
+void TTagTable::RefillEntry(int entry) {
+  const TMP3Tag& tag = *Store.Tags[std::size_t(entry)];
+  const std::string path = tag.FullPath();
+  Store.Rows[std::size_t(entry)].Fill(tag, std::string_view(path).substr(path.rfind('/') + 1));
+}
+
+void TTagTable::ModifiedChanged(bool before, bool after) {
+  Store.ModifiedTags += int(after) - int(before);
+}
+
+void TTagTable::NoteUnsaved() {
+  Store.Changed = Store.ModifiedTags > 0;
+  ShowUnsaved();
+}
+
+void TTagTable::ShowUnsaved() {
+  if (Store.Changed == UnsavedShown) return;
+  UnsavedShown = Store.Changed;
+  if (OnUnsavedChange) OnUnsavedChange(UnsavedShown);
+}
