@@ -1,6 +1,7 @@
 #include "window/roworder.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <string_view>
 #include <thread>
 
+#include "tags/fields.h"
 #include "window/naturalorder.h"
 #include "window/rowstore.h"
 #include "window/textsearch.h"
@@ -120,8 +122,8 @@ struct TRowOrder::TSortJob {
   std::uint64_t Id = 0;
   int Column = 0;
   bool Descending = false;
-  int Rows = 0;          // the store's row count when the job began
-  std::size_t Next = 0;  // the next entry to make: store row Next + 1
+  std::uint64_t List = 0;  // the store's list when the job began
+  std::size_t Next = 0;    // the next entry to make: store row Next + 1
   std::size_t SliceRows = FirstSliceRows;
   // Made a slice at a time, not filled at once: memory the system gives a page at a time is
   // written a slice at a time.
@@ -135,10 +137,11 @@ struct TRowOrder::TSortJob {
 };
 
 struct TRowOrder::TFilterJob {
-  TFilterJob(const QString& text, int rows)
-      : Searches{TTextSearch(text), TTextSearch(text)}, Rows(rows) {}
+  TFilterJob(const QString& text, std::uint64_t list, int rows)
+      : Searches{TTextSearch(text), TTextSearch(text)}, List(list), Rows(rows) {}
   TTextSearch Searches[2];  // one per thread: each keeps the folder it decoded last
-  int Rows;                 // the store's row count when the job began
+  std::uint64_t List;       // the store's list when the job began
+  int Rows;                 // its row count
   // The rows to look at: all of them, or those a shorter text kept, in store order.
   bool AllRows = true;
   std::vector<int> Candidates;
@@ -163,6 +166,10 @@ TRowOrder::~TRowOrder() { CancelSort(); }
 
 int TRowOrder::RowCount() const { return Store.RowCount; }
 
+std::uint64_t TRowOrder::List() const {
+  return std::uint64_t(Store.Generation) << 32 | std::uint32_t(Store.RowCount);
+}
+
 int TRowOrder::ToView(int storeRow) const {
   if (!Mapped()) return storeRow >= 1 && storeRow <= RowCount() ? storeRow : 0;
   const std::vector<int>& rows = Rows();
@@ -185,7 +192,7 @@ void TRowOrder::SortBy(int column, TSortOrder order) {
   SortJob->Id = NextJobId++;
   SortJob->Column = column;
   SortJob->Descending = order == TSortOrder::Descending;
-  SortJob->Rows = RowCount();
+  SortJob->List = List();
   SortJob->Count = static_cast<std::size_t>(RowCount());
   SortJob->Entries = std::make_unique_for_overwrite<TSortEntry[]>(SortJob->Count);
   SliceTimer.start();
@@ -203,7 +210,7 @@ void TRowOrder::FilterBy(const QString& text) {
     kept = &Shown;
     keptFor = InUse.Filter;
   }
-  auto job = std::make_unique<TFilterJob>(text, RowCount());
+  auto job = std::make_unique<TFilterJob>(text, List(), RowCount());
   if (kept && !keptFor.isEmpty() && TTextSearch(keptFor).In(text)) {
     job->AllRows = false;
     job->Candidates = InStoreOrder(*kept, RowCount());
@@ -237,7 +244,7 @@ void TRowOrder::Apply() {
   }
   PendingShown.clear();
   Shown.clear();
-  MadeFor = RowCount();
+  MadeFor = List();
   if (IsFiltered()) ShowRows(std::move(kept));
 }
 
@@ -269,8 +276,8 @@ void TRowOrder::ShowRows(std::vector<int> kept) {
 
 void TRowOrder::RunSlice() {
   // A job over a store that a scan emptied and filled under it finds nothing of use.
-  if (FilterJob && FilterJob->Rows != RowCount()) FilterJob.reset();
-  if (SortJob && SortJob->Rows != RowCount()) CancelSort();
+  if (FilterJob && FilterJob->List != List()) FilterJob.reset();
+  if (SortJob && SortJob->List != List()) CancelSort();
   // The filter answers typing: it goes first.
   if (FilterJob) {
     if (FindRows(*FilterJob)) {
@@ -293,7 +300,15 @@ bool TRowOrder::MakeKeys(TSortJob& job) {
     for (std::size_t n = first; n < end; ++n) {
       if (n + Ahead < job.Count) Store.Rows[n + Ahead + 1].Prefetch();
       key.clear();
-      AppendNaturalKey(Store.Rows[n + 1].Text(job.Column), key);
+      if (job.Column == int(TField::FileName)) {
+        // The file name is no text of the row: it is the path's, as the table shows it.
+        const std::string_view path = Store.Tags[n + 1]->FullPathView();
+        const std::string_view name = path.substr(path.rfind('/') + 1);
+        AppendNaturalKey(
+            QFile::decodeName(QByteArray::fromRawData(name.data(), qsizetype(name.size()))), key);
+      } else {
+        AppendNaturalKey(Store.Rows[n + 1].Text(job.Column), key);
+      }
       std::uint64_t prefix = 0;
       for (std::size_t i = 0; i < PrefixBytes; ++i)
         prefix = prefix << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);

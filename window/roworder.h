@@ -69,9 +69,12 @@ class TRowOrder {
   };
 
   int RowCount() const;
+  // Names the list the store holds now: its scan and its length. A list made for another is
+  // of no use.
+  std::uint64_t List() const;
   // The view holds a list of rows, made over the store as it is now. A scan empties the store
   // and fills it under the view; until the view is reset, the files show in scan order.
-  bool Mapped() const { return (IsFiltered() || !Sorted.empty()) && MadeFor == RowCount(); }
+  bool Mapped() const { return (IsFiltered() || !Sorted.empty()) && MadeFor == List(); }
   const std::vector<int>& Rows() const { return IsFiltered() ? Shown : Sorted; }
 
   void RunSlice();
@@ -89,9 +92,9 @@ class TRowOrder {
   QTimer SliceTimer;
 
   TViewState InUse, Wanted;
-  std::vector<int> Sorted;  // every store row in sorted order; empty in scan order
-  std::vector<int> Shown;   // the rows the filter keeps, in the order in use
-  int MadeFor = 0;          // the store's row count the lists were made for
+  std::vector<int> Sorted;    // every store row in sorted order; empty in scan order
+  std::vector<int> Shown;     // the rows the filter keeps, in the order in use
+  std::uint64_t MadeFor = 0;  // the list the lists were made for
 
   std::unique_ptr<TSortJob> SortJob;
   std::unique_ptr<TFilterJob> FilterJob;
