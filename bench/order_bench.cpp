@@ -6,8 +6,9 @@
 // For each step: the time until the new rows are shown, and the longest the window's events
 // waited meanwhile (a timer asks to run every millisecond; the gap is the longest time between
 // two of its runs). Goals at 1,000,000 files: a sort under 1 s, each filter keystroke under
-// 100 ms, no event gap over 16 ms. Also the heap the view keeps per row, and the most it took
-// while it worked.
+// 100 ms, no event gap over 16 ms. Also the heap the view keeps per row, the most it took while
+// it worked, and the heap a listed file costs in all (row store, tag object, path, view) with
+// the list sorted and filtered, the columns shown by default (goal: at most 600 bytes).
 //
 //   order_bench <corpus folder> [sort | filter]     (both by default)
 
@@ -22,6 +23,7 @@
 
 #include "grid/grid.h"
 #include "scan/folderscan.h"
+#include "tags/fields.h"
 #include "window/commentform.h"
 #include "window/rowstore.h"
 #include "window/tagtable.h"
@@ -90,11 +92,12 @@ int main(int argc, char** argv) {
   grid.resize(800, 600);
   grid.show();
 
+  const long long empty = HeapInUse();
   QElapsedTimer clock;
   clock.start();
   scan.Scan(argv[1], TScanScope::FolderTree);
-  std::printf("order_bench: %d files scanned in %.1f s\n", store.RowCount,
-              clock.nsecsElapsed() / 1e9);
+  std::printf("order_bench: %d files scanned in %.1f s, %lld heap bytes per listed file\n",
+              store.RowCount, clock.nsecsElapsed() / 1e9, (HeapInUse() - empty) / store.RowCount);
   if (store.RowCount < 2) return 1;
   QCoreApplication::processEvents();
 
@@ -131,5 +134,10 @@ int main(int argc, char** argv) {
           step);
     Print("filter cleared", Measure(table, [&] { table.SetFilter(QString()); }));
   }
+  Measure(table, [&] { table.SetFilter(QStringLiteral("e")); });
+  std::printf(
+      "  sorted by title, %d of %d rows shown: %lld heap bytes per listed file in all (row "
+      "store, tag object, path, view; goal: at most 600)\n",
+      table.GetView().Count(), store.RowCount, (HeapInUse() - empty) / store.RowCount);
   return 0;
 }
