@@ -19,7 +19,7 @@ corpus=/tmp/tunemark-corpus-$count-seed$seed-$generator
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-targets=(read_bench save_bench batch_bench tagtool rowstore_bench batchedit_bench tunemark)
+targets=(read_bench save_bench batch_bench tagtool rowstore_bench batchedit_bench order_bench tunemark)
 [ -f bench/scan_bench.cpp ] && targets+=(scan_bench)
 cmake --build "$build" --target "${targets[@]}"
 
@@ -36,6 +36,7 @@ if [ "${BATCH:-1}" != 0 ]; then
   /usr/bin/python3 bench/batch_save.py --build "$build"
 fi
 "$build/bench/rowstore_bench" "$corpus"
+"$build/bench/order_bench" "$corpus"
 "$build/bench/batchedit_bench"
 if [ -x "$build/bench/scan_bench" ]; then
   "$build/bench/scan_bench" "$corpus"

@@ -18,7 +18,7 @@
 #include "grid/grid.h"
 #include "scan/dirhandle.h"
 #include "scan/nativepath.h"
-#include "scan/naturalorder.h"
+#include "window/naturalorder.h"
 #include "window/rowstore.h"
 
 namespace {

@@ -20,6 +20,7 @@
 #include "shell/icon.h"
 #include "shell/statustext.h"
 #include "window/commentform.h"
+#include "window/filterbar.h"
 #include "window/legend.h"
 #include "window/messagebox.h"
 #include "window/tagtable.h"
@@ -108,6 +109,9 @@ void TForm1::CreateControls() {
   tableLayout->addWidget(Table);
   layout->addWidget(Panel2, 1);
 
+  FilterBar = new TFilterBar(this);
+  layout->addWidget(FilterBar);
+
   Panel5 = new TLegend(this);
   layout->addWidget(Panel5);
 
@@ -128,7 +132,8 @@ void TForm1::CreateControls() {
   setTabOrder(ScanSubdirectories, AboutBtn);
   setTabOrder(AboutBtn, HelpBtn);
   setTabOrder(HelpBtn, Table);
-  setTabOrder(Table, ScanBtn);
+  setTabOrder(Table, FilterBar->Field);
+  setTabOrder(FilterBar->Field, ScanBtn);
   setTabOrder(ScanBtn, SaveBtn);
   setTabOrder(SaveBtn, CloseBtn);
 
@@ -148,6 +153,7 @@ void TForm1::CreateShortcuts() {
   AddShortcut(this, SaveKey, [this] { SaveBtnClick(); });
   AddShortcut(this, ScanKey, [this] { ScanBtnClick(); });
   AddShortcut(this, HelpKey, [this] { HelpBtnClick(); });
+  AddShortcut(this, FilterKey, [this] { FilterKeyPress(); });
   AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { FocusKeyPress(true); });
   AddShortcut(this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
               [this] { FocusKeyPress(false); });
@@ -168,7 +174,18 @@ void TForm1::FormCreate() {
     setWindowTitle(unsaved ? QStringLiteral("Tunemark*") : QStringLiteral("Tunemark"));
   };
   FolderScan = std::make_unique<TFolderScan>(Store, *Table, setStatus);
-  FolderScan->BeforeScan = [this] { return TagTable->AskToSave(); };
+  FolderScan->BeforeScan = [this] {
+    if (!TagTable->AskToSave()) return false;
+    // A new list starts in scan order, unfiltered.
+    FilterBar->Close();
+    TagTable->ResetView();
+    return true;
+  };
+  TagTable->Scanning = [this] { return FolderScan->Scanning(); };
+  FilterBar->OnFilterChange = [this](const QString& text) {
+    RunUserAction([&] { TagTable->SetFilter(text); });
+  };
+  FilterBar->OnLeave = [this] { Table->setFocus(); };
   HelpViewer = std::make_unique<THelpViewer>();
   // A save that a crash cut short is finished before anything is read.
   try {
@@ -193,6 +210,7 @@ void TForm1::FormDestroy() {
   } catch (const std::exception& error) {
     ShowCaughtError(error);
   }
+  TagTable->ResetView();  // a sort still under way stops before the rows go
   for (auto& tag : Store.Tags) tag.reset();
   Store.Tags.clear();
   Store.Rows.clear();
@@ -235,6 +253,10 @@ void TForm1::FocusKeyPress(bool forward) {
   // key it handles itself, not for this shortcut.
   setAttribute(Qt::WA_KeyboardFocusChange);
   focusNextPrevChild(forward);
+}
+
+void TForm1::FilterKeyPress() {
+  if (!FolderScan->Scanning()) FilterBar->Open();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -15,6 +15,7 @@ class TDriveComboBox;
 class THardDriveComboBox;
 class TDirectoryListBox;
 class TCommentForm;
+class TFilterBar;
 class TLegend;
 class TTagTable;
 class TFolderScan;
@@ -35,6 +36,7 @@ class TForm1 : public QWidget {
   static inline const QKeySequence SaveKey{Qt::CTRL | Qt::Key_S};
   static inline const QKeySequence ScanKey{Qt::Key_F5};
   static inline const QKeySequence HelpKey{Qt::Key_F1};
+  static inline const QKeySequence FilterKey{Qt::CTRL | Qt::Key_F};
 
   TForm1();
   ~TForm1() override;
@@ -52,6 +54,7 @@ class TForm1 : public QWidget {
   QPushButton* AboutBtn = nullptr;
   QWidget* Panel2 = nullptr;
   TGrid* Table = nullptr;
+  TFilterBar* FilterBar = nullptr;  // hidden until Ctrl+F
   TLegend* Panel5 = nullptr;
   QWidget* Panel3 = nullptr;
   TStatusText* FileName = nullptr;
@@ -83,6 +86,8 @@ class TForm1 : public QWidget {
   // Ctrl+Tab and Ctrl+Shift+Tab: the focus moves to the next or previous control, also out of
   // the table, where Tab moves between cells.
   void FocusKeyPress(bool forward);
+  // Ctrl+F: opens the filter bar, or puts the focus back in it. Not while a scan fills the list.
+  void FilterKeyPress();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -116,6 +116,11 @@ class TMP3Tag {
   bool Modified() const { return FModified; }
   // The whole path the file was read with; every later operation uses it.
   std::string FullPath() const { return std::string(FStrings[PathIndex]); }
+  // The same without a copy, for a look at many paths: valid until the object changes.
+  std::string_view FullPathView() const { return FStrings[PathIndex]; }
+  // Asks the processor to fetch the path while other work goes on: a look at the paths of
+  // many files waits mostly for memory.
+  void PrefetchPath() const { FStrings.Prefetch(); }
   // The file carried the read-only attribute (owner write bit clear) when ReadTag opened it.
   bool ReadOnly() const { return FReadOnly; }
 

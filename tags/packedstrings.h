@@ -21,6 +21,9 @@ class TPackedStrings {
   // The string at the index, empty beyond the count; valid until the strings change.
   std::string_view operator[](std::size_t index) const;
 
+  // Asks the processor to fetch the strings while other work goes on.
+  void Prefetch() const { __builtin_prefetch(Data.get()); }
+
   // Replaces every string; the new ones may be views of the old.
   void Assign(std::initializer_list<std::string_view> strings);
   // Replaces one string and keeps the others; beyond the count, empty strings fill the gap.

@@ -22,18 +22,18 @@ void TTagTable::TableBeginEdit(int row, int column, const QString& typed, bool& 
   }
   // A text the listing kept only the start of is never edited from what it showed: the rest
   // would be lost.
-  if (Store.IsListed(row) && !Row(row).ReadOnly() && Tag(row).IsCut(TField(column))) {
+  if (IsListed(row) && !Row(row).ReadOnly() && Tag(row).IsCut(TField(column))) {
     allow = false;
     MessageDlg(CutMessage(), TMsgKind::Error, TButtons::Ok());
     return;
   }
-  allow = Store.IsListed(row) && !Row(row).ReadOnly();
+  allow = IsListed(row) && !Row(row).ReadOnly();
   if (allow && column == CommentColumn && Tag(row).IsVersion2()) {
     EditComment(row, typed);
     allow = false;  // the in-cell editor never opens on this cell
     return;
   }
-  if (Store.IsListed(row) && Row(row).ReadOnly()) {
+  if (IsListed(row) && Row(row).ReadOnly()) {
     MessageDlg(ReadOnlyMessage(), TMsgKind::Error, TButtons::Ok());
     return;
   }
@@ -47,7 +47,7 @@ void TTagTable::TableBeginEdit(int row, int column, const QString& typed, bool& 
 
 int TTagTable::TableMaxLength(int row, int column) {
   const TField field = TField(column);
-  if (!Store.IsListed(row)) return int(Info(field).Limit);
+  if (!IsListed(row)) return int(Info(field).Limit);
   // A block takes longer texts than its width: they lead to the question whether to convert.
   const std::size_t limit = std::max(Info(field).Limit, Tag(row).Limit(field));
   return int(std::min<std::size_t>(limit, TTagRow::MaxUnits));

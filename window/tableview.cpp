@@ -6,7 +6,7 @@
 #include "window/tagtable.h"
 
 QStringView TTagTable::TableGetCellData(int row, int column) {
-  if (!Store.IsListed(row)) return {};
+  if (!IsListed(row)) return {};
   if (column == int(TField::FileName)) return FileNameText(row);
   return Row(row).Text(column);
 }
@@ -23,11 +23,11 @@ QStringView TTagTable::FileNameText(int row) {
 }
 
 void TTagTable::TableSetCellData(int row, int column, const QString& text) {
-  if (Store.IsListed(row)) Row(row).SetText(column, text);
+  if (IsListed(row)) Row(row).SetText(column, text);
 }
 
 void TTagTable::TableGetCellAttributes(int row, int column, TCellAttributes& attrs) {
-  if (!Store.IsListed(row)) return;
+  if (!IsListed(row)) return;
   if (Row(row).ReadOnly()) {
     attrs.Background = TagColours::ReadOnly;
     attrs.Bold = true;
@@ -51,6 +51,6 @@ void TTagTable::TableEnteringRow(int /*row*/) {
 }
 
 void TTagTable::ShowRowPath(int row) {
-  SetStatus(Store.IsListed(row) ? QFile::decodeName(QByteArray::fromStdString(Tag(row).FullPath()))
-                                : QString());
+  SetStatus(IsListed(row) ? QFile::decodeName(QByteArray::fromStdString(Tag(row).FullPath()))
+                          : QString());
 }

@@ -37,6 +37,23 @@ QStringView TTagRow::Text(int column) const {
   return texts[column];
 }
 
+QStringView TTagRow::Texts(std::array<qsizetype, ColumnCount>& ends) const {
+  if (!Data) {
+    ends.fill(0);
+    return {};
+  }
+  // A column the row does not hold ends where the one before it does; the texts follow the
+  // lengths.
+  const char16_t flags = Data[0];
+  const char16_t* length = Data.get() + 1;
+  qsizetype end = 0;
+  for (int c = 0; c < ColumnCount; ++c) {
+    if (c < FixedColumns || (flags & HeldFlag(c))) end += *length++;
+    ends[c] = end;
+  }
+  return QStringView(length, end);
+}
+
 bool TTagRow::ReadOnly() const { return Data && (Data[0] & ReadOnlyFlag); }
 
 void TTagRow::SetText(int column, QStringView text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringView>
+#include <array>
 #include <memory>
 #include <string_view>
 
@@ -28,10 +29,16 @@ class TTagRow {
   // A column's text (its field's) in this row's own storage, valid until the row is changed;
   // empty for any other column.
   QStringView Text(int column) const;
+  // Every column's text back to back, in column order, and where each one ends in it: for a
+  // look through all of a row's texts at once.
+  QStringView Texts(std::array<qsizetype, ColumnCount>& ends) const;
   // Replaces one column's text. Only this row is reallocated.
   void SetText(int column, QStringView text);
   // The file carried the read-only attribute when it was scanned.
   bool ReadOnly() const;
+  // Asks the processor to fetch the row's texts while other work goes on: a look at many
+  // rows waits mostly for memory.
+  void Prefetch() const { __builtin_prefetch(Data.get()); }
 
   // The row of a freshly read file, decoded from the tag's UTF-8 into the row's one
   // allocation: the tag's fields when it has a valid title; otherwise the file's own name as

@@ -23,7 +23,11 @@ TCharacterFilter TypedCharacters(TTextRule rule) {
 }  // namespace
 
 TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, StatusFn setStatus)
-    : Store(store), Table(table), CommentForm(commentForm), SetStatus(std::move(setStatus)) {
+    : Store(store),
+      Table(table),
+      CommentForm(commentForm),
+      SetStatus(std::move(setStatus)),
+      View(store, [this] { ViewReady(); }) {
   QStringList headings;
   std::vector<int> widths, limits;
   for (int column = 0; column < ColumnCount; ++column) {
@@ -54,6 +58,10 @@ TTagTable::TTagTable(TRowStore& store, TGrid& table, TCommentForm& commentForm, 
     TableEndEdit(text, row, column, allow);
   };
   Table.OnGetMaxLength = [this](int row, int column) { return TableMaxLength(row, column); };
+  Table.OnHeaderClick = [this](int column) { TableHeaderClick(column); };
+  ViewRetry.setSingleShot(true);
+  ViewRetry.setInterval(50);
+  QObject::connect(&ViewRetry, &QTimer::timeout, &ViewRetry, [this] { ViewReady(); });
   Table.OnHeaderContextMenu = [this](int, const QPoint& pos) {
     RunUserAction([&] { MakeHeaderMenu()->exec(pos); });
   };

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "grid/grid.h"
 #include "tags/tagsaver.h"
 #include "window/edithistory.h"
+#include "window/roworder.h"
 #include "window/rowstore.h"
 
 class QAction;
@@ -110,15 +112,34 @@ class TTagTable {
   // Lets the window paint while a save runs; user input waits.
   std::function<void()> PumpEvents;
 
+  // Sorting and filtering (the rows shown and their order: see TRowOrder).
+  // A click on a heading sorts by its column, a second click reverses the order, a third
+  // returns to scan order; another heading starts again.
+  void TableHeaderClick(int column);
+  // Shows only the rows holding the text in a cell or their path; an empty text shows all.
+  void SetFilter(const QString& text);
+  // Every file in scan order, unfiltered: a scan starts with it.
+  void ResetView();
+  const TRowOrder& GetView() const { return View; }
+  // Set by the window: a scan is filling the list. The list is neither sorted nor filtered
+  // before it is whole.
+  std::function<bool()> Scanning;
+
  private:
-  TMP3Tag& Tag(int row) { return *Store.Tags[static_cast<std::size_t>(row)]; }
-  TTagRow& Row(int row) { return Store.Rows[static_cast<std::size_t>(row)]; }
-  bool IsListed(int row) const { return Store.IsListed(row); }
+  // A grid row's file: the rows shown are the view's. Every access to a row from a grid row
+  // goes through these.
+  bool IsListed(int row) const { return row >= 1 && row <= View.Count(); }
+  TMP3Tag& Tag(int row) { return *Store.Tags[std::size_t(View.ToStore(row))]; }
+  TTagRow& Row(int row) { return Store.Rows[std::size_t(View.ToStore(row))]; }
   // The row store's entry of a table row: where an edit history names a file.
-  int StoreRow(int row) const { return row; }
+  int StoreRow(int row) const { return View.ToStore(row); }
   void EditComment(int row, const QString& typed);
   // Fills the row again from its tag, so that it shows what the tag holds.
   void Refill(int row);
+  // A new view of the rows is ready: it is put in use unless an edit is open or a box or
+  // dialog runs its own event loop, where it waits.
+  void ViewReady();
+  void ApplyView();
 
   // One value or many for cells of the table (window/batchedit.cpp).
   struct TCellEdit {
@@ -166,6 +187,9 @@ class TTagTable {
   TGrid& Table;
   TCommentForm& CommentForm;
   StatusFn SetStatus;
+  TRowOrder View;
+  QTimer ViewRetry;
+  int ViewLoopLevel = 0;  // the event loop level at which the last view was asked for
 
   TTagSaver Saver;
   TEditHistory History;

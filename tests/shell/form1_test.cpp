@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -29,8 +31,10 @@
 #include "tags/journal.h"
 #include "tests/common/scriptedboxes.h"
 #include "tests/common/testapplication.h"
+#include "tests/common/typing.h"
 #include "tests/shell/settingsfolder.h"
 #include "window/commentform.h"
+#include "window/filterbar.h"
 #include "window/legend.h"
 #include "window/tagtable.h"
 
@@ -236,6 +240,59 @@ TEST_F(Form1Test, ButtonKeysPressTheirButtonsAndTheTooltipsNameThem) {
   EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
     return qobject_cast<const THelpViewer*>(w) && w->isVisible();
   }));
+  form.FormDestroy();
+}
+
+// Ctrl+F opens the filter bar over the legend with the keys in its field; what is typed narrows
+// the list and the status line counts the rows shown; Enter gives the keys back to the table,
+// where Ctrl+A selects the rows shown. Escape empties the field and closes the bar; so does a
+// scan, which lists every file again.
+TEST_F(Form1Test, CtrlFFiltersTheListAndEscapeEndsIt) {
+  TTempDir music;
+  TForm1 form;
+  ChooseFolderOf(form, music, {"a rock.mp3", "b.mp3", "c rock.mp3", "d.mp3"});
+  ShowActive(form);
+  form.ScanBtn->click();
+  ASSERT_EQ(form.Store.RowCount, 4);
+  const auto settle = [&form] {
+    QElapsedTimer clock;
+    clock.start();
+    while (form.Tags().GetView().IsWorking() && clock.elapsed() < 10000)
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+  };
+  const auto press = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+  };
+
+  press(Qt::Key_F, Qt::ControlModifier);
+  ASSERT_TRUE(form.FilterBar->isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), form.FilterBar->Field);
+  EXPECT_EQ(form.FilterBar->geometry().bottom() + 1, form.Panel5->geometry().top());
+  TypeText(form.FilterBar->Field, "ROCK");
+  settle();
+  EXPECT_EQ(form.Table->RowLimit(), 3);
+  EXPECT_EQ(form.FileName->text(), "2 of 4 files shown");
+  press(Qt::Key_Return);
+  EXPECT_EQ(QApplication::focusWidget(), form.Table);
+  press(Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(form.Table->SelectedRows(), std::vector<TRowSpan>({{1, 2}}));
+
+  press(Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(form.FilterBar->Field->selectedText(), "ROCK");
+  press(Qt::Key_Escape);
+  settle();
+  EXPECT_FALSE(form.FilterBar->isVisible());
+  EXPECT_EQ(form.FilterBar->Field->text(), "");
+  EXPECT_EQ(form.Table->RowLimit(), 5);
+  EXPECT_EQ(QApplication::focusWidget(), form.Table);
+
+  press(Qt::Key_F, Qt::ControlModifier);
+  TypeText(form.FilterBar->Field, "b.");
+  settle();
+  ASSERT_EQ(form.Table->RowLimit(), 2);
+  press(Qt::Key_F5);
+  EXPECT_FALSE(form.FilterBar->isVisible());
+  EXPECT_EQ(form.Table->RowLimit(), 5);
   form.FormDestroy();
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringList>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -120,6 +122,30 @@ TEST(TagRow, SettingOneTextKeepsTheOthersAndTouchesNoOtherRow) {
   for (int column = 0; column < TTagRow::ColumnCount; ++column) first.SetText(column, {});
   for (int column = 0; column < TTagRow::ColumnCount; ++column)
     EXPECT_TRUE(first.Text(column).isEmpty());
+}
+
+// All texts at once, as the filter reads them, are the texts one by one, whichever of Track and
+// Genre the row holds.
+TEST(TagRow, AllTextsAtOnceAreTheColumnsTexts) {
+  const QStringList rows[] = {
+      {"Title", "Artist", "", "1999", "Note", "", ""},
+      {"Title", "", "Album", "", "", "3/9", ""},
+      {"", "", "", "", "", "", "Jazz"},
+      {"T", "A", "B", "2001", "C", "12", "Rock"},
+      {"", "", "", "", "", "", ""},
+  };
+  for (const QStringList& texts : rows) {
+    TTagRow row;
+    for (int column = 0; column < TTagRow::ColumnCount; ++column)
+      row.SetText(column, texts[column]);
+    std::array<qsizetype, TTagRow::ColumnCount> ends;
+    const QStringView all = row.Texts(ends);
+    EXPECT_EQ(all.toString(), texts.join(""));
+    for (int column = 0; column < TTagRow::ColumnCount; ++column) {
+      const qsizetype start = column == 0 ? 0 : ends[column - 1];
+      EXPECT_EQ(all.sliced(start, ends[column] - start), texts[column]) << column;
+    }
+  }
 }
 
 }  // namespace

@@ -10,7 +10,12 @@
 TTableFixture::TTableFixture()
     : TagTable(Store, Table, CommentForm, [this](const QString& text) { StatusHistory << text; }),
       Scanner(Store, Table, [this](const QString& text) { StatusHistory << text; }) {
-  Scanner.BeforeScan = [this] { return TagTable.AskToSave(); };
+  Scanner.BeforeScan = [this] {
+    if (!TagTable.AskToSave()) return false;
+    TagTable.ResetView();
+    return true;
+  };
+  TagTable.Scanning = [this] { return Scanner.Scanning(); };
   Table.resize(800, 400);
   Table.show();
   Table.activateWindow();

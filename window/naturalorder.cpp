@@ -1,4 +1,4 @@
-#include "scan/naturalorder.h"
+#include "window/naturalorder.h"
 
 #include <QChar>
 
@@ -122,7 +122,81 @@ int Compare(TReader a, TReader b) {
   return tie;
 }
 
+// UTF-8 keeps the order of code points; lone surrogates are encoded as any other value.
+void AppendUtf8(char32_t c, std::string& key) {
+  const auto byte = [&key](char32_t b) { key.push_back(static_cast<char>(b)); };
+  if (c < 0x80) {
+    byte(c);
+  } else if (c < 0x800) {
+    byte(0xC0 | c >> 6), byte(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    byte(0xE0 | c >> 12), byte(0x80 | (c >> 6 & 0x3F)), byte(0x80 | (c & 0x3F));
+  } else {
+    byte(0xF0 | c >> 18), byte(0x80 | (c >> 12 & 0x3F)), byte(0x80 | (c >> 6 & 0x3F));
+    byte(0x80 | (c & 0x3F));
+  }
+}
+
+// A count in one byte below 255, else 255 and four bytes, most significant first: the order of
+// the counts.
+void AppendCount(qsizetype count, std::string& key) {
+  if (count < 0xFF) {
+    key.push_back(static_cast<char>(count));
+    return;
+  }
+  key.push_back(static_cast<char>(0xFF));
+  for (int shift = 24; shift >= 0; shift -= 8) key.push_back(static_cast<char>(count >> shift));
+}
+
+// In the first part of a key, a run of digits sorts as a digit does against other characters:
+// after those below '0' and before those above '9'. Those below come first as their code point
+// plus one, leaving 0 to end the part, so that a text comes before its longer texts.
+constexpr char NumberMark = 0x31;
+
 }  // namespace
+
+void AppendNaturalKey(QStringView text, std::string& key) {
+  // What tells apart texts equal but for case and leading zeros, token by token: each
+  // character's own code point, each number's count of leading zeros.
+  thread_local std::string tie;
+  tie.clear();
+  TUtf16Reader reader(text);
+  while (!reader.AtEnd()) {
+    if (reader.AtDigit()) {
+      // The number: how many digits it has without its leading zeros, then those digits.
+      qsizetype zeros = 0;
+      const std::size_t start = key.size();
+      key.push_back(NumberMark);
+      key.push_back(0);  // room for a short count
+      while (!reader.AtEnd() && reader.AtDigit()) {
+        const char32_t digit = reader.Next();
+        if (digit == '0' && key.size() == start + 2)
+          ++zeros;
+        else
+          key.push_back(static_cast<char>(digit));
+      }
+      const auto digits = static_cast<qsizetype>(key.size() - start - 2);
+      if (digits < 0xFF) {
+        key[start + 1] = static_cast<char>(digits);
+      } else {
+        std::string count;
+        AppendCount(digits, count);
+        key.replace(start + 1, 1, count);
+      }
+      AppendCount(zeros, tie);
+      continue;
+    }
+    const char32_t c = reader.Next();
+    const char32_t folded = Folded(c);
+    if (folded < '0')
+      key.push_back(static_cast<char>(folded + 1));
+    else
+      AppendUtf8(folded, key);
+    AppendUtf8(c, tie);
+  }
+  key.push_back(0);
+  key += tie;
+}
 
 // Names of one folder often share a long start ("Artist - Album - "): the same code units that
 // are no digits compare equal whatever their case, so the comparison starts after them, at the

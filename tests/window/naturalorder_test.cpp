@@ -1,4 +1,4 @@
-#include "scan/naturalorder.h"
+#include "window/naturalorder.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +100,35 @@ TEST(NaturalOrder, BytesThatAreNoCharacterStayApart) {
   // A byte that begins a character in one name and stands alone in the other.
   EXPECT_LT(NaturalCompare("a\xc3\xa9", "a\xc3"), 0);
   EXPECT_GT(NaturalCompare("a\xc3", "a\xc3\xa9"), 0);
+}
+
+// A sort by keys gives NaturalCompare's order: over the ordered names, and over random texts
+// made of what the order treats specially (case, digits and leading zeros, characters either
+// side of the digits, letters beyond ASCII and the basic plane, lone surrogates, long numbers).
+TEST(NaturalOrder, KeysCompareAsTheirTexts) {
+  std::vector<QString> texts;
+  for (const std::string& name : Ordered)
+    if (name != "\xff") texts.push_back(QString::fromUtf8(name));
+  const QString pieces[] = {
+      "a",  "A",      "b",           "0",           "00",         "1",          "9",
+      "10", " ",      "/",           ":",           "\u00e9",     "\u00c9",     "\u212a",
+      "k",  "\u0000", QChar(0xd800), QChar(0xdc00), "\U00010428", "\U00010400", QString(300, '7')};
+  std::mt19937 random(7);
+  for (int i = 0; i < 400; ++i) {
+    QString text;
+    for (int n = std::uniform_int_distribution<int>(0, 5)(random); n > 0; --n)
+      text += pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) - 1)(random)];
+    texts.push_back(text);
+  }
+  std::vector<std::string> keys;
+  for (const QString& text : texts) {
+    keys.emplace_back();
+    AppendNaturalKey(text, keys.back());
+  }
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    for (std::size_t j = 0; j < texts.size(); ++j)
+      if (SignOf(keys[i].compare(keys[j])) != SignOf(NaturalCompare(texts[i], texts[j])))
+        ADD_FAILURE() << texts[i].toStdString() << " | " << texts[j].toStdString();
 }
 
 }  // namespace
