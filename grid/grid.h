@@ -43,6 +43,10 @@ struct TRowSpan {
   bool operator==(const TRowSpan&) const = default;
 };
 
+// The rows the ranges cover, of every column or of one, ascending, adjacent spans merged.
+constexpr int AnyColumn = -1;
+std::vector<TRowSpan> RowsOf(const std::vector<TGridRange>& ranges, int column = AnyColumn);
+
 // A general-purpose table of Unicode texts held by its owner. Row 0 is the locked header row
 // (Qt's horizontal header); data row r is model row r - 1. The grid holds no text of its own: it
 // paints each cell straight from the owner's storage and hands accepted edits back to the owner.

@@ -67,9 +67,11 @@ std::vector<TGridRange> TGrid::SelectedRanges() const {
   return ranges;
 }
 
-std::vector<TRowSpan> TGrid::SelectedRows() const {
+std::vector<TRowSpan> RowsOf(const std::vector<TGridRange>& ranges, int column) {
   std::vector<TRowSpan> spans;
-  for (const TGridRange& range : SelectedRanges()) spans.push_back({range.Top, range.Bottom});
+  for (const TGridRange& range : ranges)
+    if (column == AnyColumn || (range.Left <= column && column <= range.Right))
+      spans.push_back({range.Top, range.Bottom});
   std::sort(spans.begin(), spans.end(),
             [](const TRowSpan& a, const TRowSpan& b) { return a.First < b.First; });
   std::vector<TRowSpan> merged;
@@ -81,6 +83,8 @@ std::vector<TRowSpan> TGrid::SelectedRows() const {
   }
   return merged;
 }
+
+std::vector<TRowSpan> TGrid::SelectedRows() const { return RowsOf(SelectedRanges()); }
 
 bool TGrid::IsCellSelected(int row, int column) const {
   return !IsColumnHidden(column) && selectionModel()->isSelected(Model->index(row - 1, column));

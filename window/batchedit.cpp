@@ -14,26 +14,6 @@
 
 namespace {
 
-constexpr int AnyColumn = -1;
-
-// The rows of the ranges that cover a column, ascending, adjacent spans merged.
-std::vector<TRowSpan> RowsInColumn(const std::vector<TGridRange>& ranges, int column) {
-  std::vector<TRowSpan> spans;
-  for (const TGridRange& range : ranges)
-    if (column == AnyColumn || (range.Left <= column && column <= range.Right))
-      spans.push_back({range.Top, range.Bottom});
-  std::sort(spans.begin(), spans.end(),
-            [](const TRowSpan& a, const TRowSpan& b) { return a.First < b.First; });
-  std::vector<TRowSpan> merged;
-  for (const TRowSpan& span : spans) {
-    if (!merged.empty() && span.First <= merged.back().Last + 1)
-      merged.back().Last = std::max(merged.back().Last, span.Last);
-    else
-      merged.push_back(span);
-  }
-  return merged;
-}
-
 bool InRanges(const std::vector<TGridRange>& ranges, int row, int column) {
   return std::any_of(ranges.begin(), ranges.end(), [&](const TGridRange& r) {
     return r.Top <= row && row <= r.Bottom && r.Left <= column && column <= r.Right;
@@ -213,7 +193,7 @@ void TTagTable::CopyCells() {
                     [&](const TGridRange& r) { return r.Left <= column && column <= r.Right; }))
       columns.push_back(column);
   TCellBlock block;
-  for (const TRowSpan& span : RowsInColumn(ranges, AnyColumn)) {
+  for (const TRowSpan& span : RowsOf(ranges)) {
     for (int row = span.First; row <= span.Last && IsListed(row); ++row) {
       QStringList line;
       for (const int column : columns)
@@ -276,7 +256,7 @@ void TTagTable::FillDown() {
   TEdits edits;
   for (int column = 0; column < ColumnCount; ++column) {
     if (Table.IsColumnHidden(column) || TField(column) == TField::FileName) continue;
-    const std::vector<TRowSpan> spans = RowsInColumn(ranges, column);
+    const std::vector<TRowSpan> spans = RowsOf(ranges, column);
     if (spans.empty()) continue;
     // A single selected row takes the value of the row above, as in spreadsheets.
     const bool oneRow = spans.size() == 1 && spans[0].First == spans[0].Last;
