@@ -1,5 +1,7 @@
 // Undo and redo of the edits since the last save or scan, step by step; the undo of the save
 // itself is in saving.cpp.
+#include <optional>
+
 #include "window/tagtable.h"
 
 // Puts values back into the tags and their rows, and keeps the count of modified tags.
@@ -8,6 +10,7 @@ class TTagTable::TUndoTarget : public TEditTarget {
   explicit TUndoTarget(TTagTable& table) : Owner(table) {}
 
   std::string SwapText(int entry, TField field, const std::string& value) override {
+    Note(entry, field);
     TMP3Tag& tag = *Owner.Store.Tags[std::size_t(entry)];
     std::string held = tag.Get(field);
     const bool wasModified = tag.Modified(), hadTitle = tag.HasTitle();
@@ -24,6 +27,7 @@ class TTagTable::TUndoTarget : public TEditTarget {
   }
 
   TMP3Tag::TState SwapState(int entry, TMP3Tag::TState state) override {
+    Note(entry, std::nullopt);
     TMP3Tag& tag = *Owner.Store.Tags[std::size_t(entry)];
     TMP3Tag::TState held = tag.State();
     const bool wasModified = tag.Modified();
@@ -33,7 +37,25 @@ class TTagTable::TUndoTarget : public TEditTarget {
     return held;
   }
 
+  // As in a spreadsheet, the cell an undo or a redo changed first becomes the active one, so
+  // that the change is in sight even in a long or sorted list. A file the filter hides, or a
+  // field whose column is hidden, leaves the active cell where it is.
+  void ShowFirstChange() {
+    const int row = Owner.View.ToView(FirstEntry);
+    if (FirstEntry == 0 || row == 0) return;
+    const int column = FirstField && !Owner.Table.IsColumnHidden(int(*FirstField))
+                           ? int(*FirstField)
+                           : Owner.Table.ActiveColumn();
+    Owner.Table.SetActiveCell(row, column);
+  }
+
  private:
+  void Note(int entry, std::optional<TField> field) {
+    if (FirstEntry != 0) return;
+    FirstEntry = entry;
+    FirstField = field;
+  }
+
   // A step of one value for many cells puts back the same value into each.
   const QString& Shown(const std::string& value) {
     if (value != LastValue || LastShown.isNull()) {
@@ -44,6 +66,8 @@ class TTagTable::TUndoTarget : public TEditTarget {
   }
 
   TTagTable& Owner;
+  int FirstEntry = 0;
+  std::optional<TField> FirstField;
   std::string LastValue;
   QString LastShown;
 };
@@ -67,6 +91,7 @@ void TTagTable::Undo() {
   SyncHistory();
   TUndoTarget target(*this);
   if (History.Undo(target)) {
+    target.ShowFirstChange();
     NoteUnsaved();
     Table.viewport()->update();
   } else if (Saver.UndoableFiles() > 0) {
@@ -79,6 +104,7 @@ void TTagTable::Redo() {
   SyncHistory();
   TUndoTarget target(*this);
   if (!History.Redo(target)) return;
+  target.ShowFirstChange();
   NoteUnsaved();
   Table.viewport()->update();
 }
