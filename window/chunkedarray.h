@@ -7,12 +7,13 @@
 
 // An array that grows by whole chunks and never moves an entry once it exists: growing adds one
 // chunk of value-initialised entries and leaves the others where they are, so references into it
-// stay valid and the array is never copied. The first chunk holds `first` entries, every later
-// one `step`.
-template <typename T>
+// stay valid and the array is never copied. The first chunk holds `First` entries, every later
+// one `Step`. The sizes are constants: a look through a million rows finds each entry's chunk by
+// a multiplication, not a division.
+template <typename T, std::size_t First, std::size_t Step>
 class TChunkedArray {
  public:
-  TChunkedArray(std::size_t first, std::size_t step) : First(first), Step(step) { Grow(); }
+  TChunkedArray() { Grow(); }
   TChunkedArray(const TChunkedArray&) = delete;
   TChunkedArray& operator=(const TChunkedArray&) = delete;
 
@@ -21,7 +22,7 @@ class TChunkedArray {
   T& operator[](std::size_t index) { return *Entry(index); }
   const T& operator[](std::size_t index) const { return *Entry(index); }
 
-  // Adds one chunk: `first` entries to an empty array, else `step`.
+  // Adds one chunk: `First` entries to an empty array, else `Step`.
   void Grow() {
     const std::size_t count = Chunks.empty() ? First : Step;
     Chunks.push_back(std::make_unique<T[]>(count));
@@ -77,8 +78,6 @@ class TChunkedArray {
     return &Chunks[1 + later / Step][later % Step];
   }
 
-  std::size_t First;
-  std::size_t Step;
   std::size_t Size = 0;
   // Only this table of chunk addresses is reallocated as chunks are added: 8 bytes per chunk.
   std::vector<std::unique_ptr<T[]>> Chunks;

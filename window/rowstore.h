@@ -12,11 +12,11 @@
 // Entries above RowCount may still hold tag objects of an earlier scan; they are reused by the
 // next scan and freed with the store, and their records are stale.
 struct TRowStore {
-  static constexpr int InitialEntries = 50;
-  static constexpr int GrowBy = 20;
+  static constexpr std::size_t InitialEntries = 50;
+  static constexpr std::size_t GrowBy = 20;
 
-  TChunkedArray<std::unique_ptr<TMP3Tag>> Tags{InitialEntries, GrowBy};
-  TChunkedArray<TTagRow> Rows{InitialEntries, GrowBy};
+  TChunkedArray<std::unique_ptr<TMP3Tag>, InitialEntries, GrowBy> Tags;
+  TChunkedArray<TTagRow, InitialEntries, GrowBy> Rows;
   int RowCount = 0;
   int ShownRow = 0;
   bool Changed = false;

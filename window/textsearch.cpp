@@ -40,6 +40,9 @@ TTextSearch::TTextSearch(QStringView needle) {
     // into it.
     BeyondAsciiMayBegin = First == 'k' || First == 's';
   }
+  Ascii = std::all_of(Needle.begin(), Needle.end(), [](char32_t c) { return c < 0x80; });
+  FoldedIntoFromBeyond =
+      std::any_of(Needle.begin(), Needle.end(), [](char32_t c) { return c == 'k' || c == 's'; });
 }
 
 bool TTextSearch::At(const char16_t* text, qsizetype at, qsizetype length) const {
@@ -83,8 +86,40 @@ bool TTextSearch::InParts(QStringView texts, std::span<const qsizetype> ends) co
   return false;
 }
 
+bool TTextSearch::InBytes(std::string_view bytes) const {
+  const std::size_t length = Needle.size();
+  if (bytes.size() < length) return false;
+  const auto first = static_cast<unsigned char>(First);
+  const unsigned char caseBit = FirstIsLetter ? 0x20 : 0;
+  for (std::size_t at = 0, last = bytes.size() - length; at <= last; ++at) {
+    if ((static_cast<unsigned char>(bytes[at]) | caseBit) != first) continue;
+    std::size_t n = 1;
+    while (n < length && Folded(static_cast<unsigned char>(bytes[at + n])) == Needle[n]) ++n;
+    if (n == length) return true;
+  }
+  return false;
+}
+
 bool TTextSearch::InPath(std::string_view path) {
   if (Needle.empty()) return true;
+  if (!Ascii) return InPathDecoded(path);
+  if (FoldedIntoFromBeyond && std::any_of(path.begin(), path.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80;
+      }))
+    return InPathDecoded(path);
+  const std::size_t nameStart = path.rfind('/') + 1;  // 0 without a folder
+  const std::string_view folder = path.substr(0, nameStart);
+  if (folder != BytesFolder) {
+    BytesFolder.assign(folder);
+    InBytesFolder = InBytes(folder);
+  }
+  if (InBytesFolder) return true;
+  // Not in the folder alone: a match ends in the name and begins fewer bytes than the needle's
+  // length before it.
+  return InBytes(path.substr(nameStart - std::min(nameStart, Needle.size() - 1)));
+}
+
+bool TTextSearch::InPathDecoded(std::string_view path) {
   const std::size_t nameStart = path.rfind('/') + 1;  // 0 without a folder
   const std::string_view folder = path.substr(0, nameStart);
   if (folder != Folder) {

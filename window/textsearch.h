@@ -24,11 +24,15 @@ class TTextSearch {
   bool InParts(QStringView texts, std::span<const qsizetype> ends) const;
   // The same in a path's native bytes, read as UTF-8 (as QFile::decodeName reads them; a byte
   // that is no part of a character is U+FFFD). A path is decoded once per folder: the rows of
-  // a list come folder by folder.
+  // a list come folder by folder. A needle of ASCII is looked for in the bytes themselves: an
+  // ASCII character is one byte of UTF-8, valid or not, and no byte beyond ASCII decodes to one.
   bool InPath(std::string_view path);
 
  private:
   bool At(const char16_t* text, qsizetype at, qsizetype length) const;
+  // The needle, all of it ASCII, in bytes.
+  bool InBytes(std::string_view bytes) const;
+  bool InPathDecoded(std::string_view path);
   // Decodes UTF-8 into the end of Decoded.
   void AppendDecoded(std::string_view bytes);
 
@@ -38,6 +42,10 @@ class TTextSearch {
   char16_t First = 0;
   bool FirstIsLetter = false;
   bool BeyondAsciiMayBegin = true;
+  // The needle is all ASCII; one holding "k" or "s" is found in a path of ASCII bytes only, as
+  // KELVIN SIGN and LONG S fold into them.
+  bool Ascii = false;
+  bool FoldedIntoFromBeyond = false;
   static constexpr qsizetype LastUnit = std::numeric_limits<qsizetype>::max();
 
   // The folder of the last path looked at, decoded, and whether the needle is in it.
@@ -46,4 +54,7 @@ class TTextSearch {
   QStringDecoder Utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
   std::size_t FolderUnits = 0;
   bool InFolder = false;
+  // The same for the needle of ASCII looked for in bytes.
+  std::string BytesFolder;
+  bool InBytesFolder = false;
 };

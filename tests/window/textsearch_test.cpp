@@ -73,4 +73,53 @@ TEST(TextSearch, FindsInPathsAsTheyAreShown) {
   }
 }
 
+// A needle of ASCII is looked for in a path's bytes, undecoded. The decoded path is the
+// reference, whatever the bytes: ASCII next to bytes beyond it, KELVIN SIGN and LONG S (which
+// fold into "k" and "s"), and bytes that are no UTF-8 (a lone lead or trailing byte, an
+// overlong "A" or "/", an encoded surrogate, a sequence cut by ASCII).
+TEST(TextSearch, FindsAsciiInPathBytesAsDecoded) {
+  const std::string pieces[] = {"a",        "A",
+                                "k",        "K",
+                                "s",        "S",
+                                "/",        ".",
+                                "1",        "\xe2\x84\xaa",
+                                "\xc5\xbf", "\xc3\xa9",
+                                "\xff",     "\xc3",
+                                "\x80",     "\xc1\x81",
+                                "\xc0\xaf", "\xed\xa0\x80",
+                                "\xe2\x84", "\xf0\x9f\x8e\xb5"};
+  const QString needles[] = {"a",  "k",   "S",   "as", "ka", "/a",
+                             "a/", "k/s", "1.a", "sk", "a.", "aaa"};
+  std::mt19937 random(5);
+  const auto randomBytes = [&](int most) {
+    std::string bytes;
+    for (int n = std::uniform_int_distribution<int>(0, most)(random); n > 0; --n)
+      bytes += pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) - 1)(random)];
+    return bytes;
+  };
+  for (const QString& needle : needles) {
+    // One search over many paths, as the filter uses it: folders repeat, so what it keeps of
+    // the last folder is used, for paths of ASCII and others alike.
+    TTextSearch search(needle);
+    std::string folder;
+    for (int round = 0; round < 3000; ++round) {
+      if (round % 4 == 0) folder = randomBytes(4) + "/";
+      const std::string path = folder + randomBytes(5);
+      ASSERT_EQ(
+          search.InPath(path),
+          QFile::decodeName(QByteArray::fromStdString(path)).contains(needle, Qt::CaseInsensitive))
+          << needle.toStdString() << " in "
+          << QByteArray::fromStdString(path).toHex().toStdString();
+    }
+  }
+}
+
+// The search of bytes relies on these being the only characters beyond ASCII that fold into it.
+TEST(TextSearch, OnlyKelvinSignAndLongSFoldIntoAscii) {
+  std::vector<char32_t> folding;
+  for (char32_t c = 0x80; c <= 0x10FFFF; ++c)
+    if (QChar::toCaseFolded(c) < 0x80) folding.push_back(c);
+  EXPECT_EQ(folding, (std::vector<char32_t>{0x017F, 0x212A}));
+}
+
 }  // namespace
