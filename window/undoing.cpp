@@ -38,14 +38,16 @@ class TTagTable::TUndoTarget : public TEditTarget {
   }
 
   // As in a spreadsheet, the cell an undo or a redo changed first becomes the active one, so
-  // that the change is in sight even in a long or sorted list. A file the filter hides, or a
-  // field whose column is hidden, leaves the active cell where it is.
+  // that the change is in sight even in a long or sorted list. A cell of the selection leaves
+  // it as it is, so that the same cells can be given another value at once; so do a file the
+  // filter hides and a field whose column is hidden.
   void ShowFirstChange() {
     const int row = Owner.View.ToView(FirstEntry);
     if (FirstEntry == 0 || row == 0) return;
     const int column = FirstField && !Owner.Table.IsColumnHidden(int(*FirstField))
                            ? int(*FirstField)
                            : Owner.Table.ActiveColumn();
+    if (Owner.Table.IsCellSelected(row, column)) return;
     Owner.Table.SetActiveCell(row, column);
   }
 

@@ -245,6 +245,11 @@ TEST_F(TableOrder, EditsUndoAndBatchesInASortedFilteredListReachTheFilesShown) {
     EXPECT_EQ(Tag(seventh).GetArtist(), step.Seventh);
     EXPECT_EQ(Column(Artist), QStringList({"Beta", step.Second, step.Seventh}));
   }
+  // An undo within the selection keeps it, so that the same cells can take another value.
+  Table.SetSelection({{2, Artist, 3, Artist}});
+  Press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_TRUE(Table.IsCellSelected(3, Artist));
+  Press(Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(Tag(first).GetArtist(), "Beta");
   EXPECT_EQ(Store.ModifiedTags, 2);
 
