@@ -17,13 +17,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 kills=${2:-300}
-tagtool=$build/tests/interop/tagtool
-cmake --build "$build" --target tagtool >/dev/null
-
-work=$(mktemp -d /tmp/tunemark-killbatch-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-export XDG_STATE_HOME=$work/state
-records=$XDG_STATE_HOME/Tunemark
+source bench/killsetup.sh killbatch
 pristine=$work/pristine
 music=$work/music
 album="The album every kill interrupts, longer than any unpadded tag leaves room for"

@@ -16,13 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 kills=${2:-1000}
-tagtool=$build/tests/interop/tagtool
-cmake --build "$build" --target tagtool >/dev/null
-
-work=$(mktemp -d /tmp/tunemark-killblock-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-export XDG_STATE_HOME=$work/state
-records=$XDG_STATE_HOME/Tunemark
+source bench/killsetup.sh killblock
 folder=$work/music
 mkdir -p "$folder"
 song=$folder/song.mp3

@@ -14,13 +14,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 kills=${2:-300}
 mib=${MIB:-24}
-tagtool=$build/tests/interop/tagtool
-cmake --build "$build" --target tagtool >/dev/null
-
-work=$(mktemp -d /tmp/tunemark-kill-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-export XDG_STATE_HOME=$work/state
-records=$XDG_STATE_HOME/Tunemark
+source bench/killsetup.sh kill
 folder=$work/music
 mkdir -p "$folder"
 song=$folder/song.mp3
