@@ -120,6 +120,16 @@ press() {
   xdotool key --delay 40 "$@"
 }
 type_text() { xdotool type --delay 30 "$1"; }
+# The end of a job: the Information box answered with its key and Tunemark closed, two inputs
+# more; the count is printed and must stay within <most>. Usage: end_job <most> <job>
+end_job() {
+  answer_information_box "$2_box"
+  press_close
+  INPUTS=$((INPUTS + 2))
+  expect_exit_zero
+  echo "$2: $INPUTS inputs beyond the characters typed and the scan"
+  [ "$INPUTS" -le "$1" ] || fail "$2 took $INPUTS inputs, more than $1"
+}
 
 screenshot() {
   import -window root "$ARTIFACTS/$1.png"
