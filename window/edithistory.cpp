@@ -99,25 +99,19 @@ void TEditHistory::Push(TEditStep step) {
   }
 }
 
-bool TEditHistory::Undo(TEditTarget& target) {
-  if (Done.empty()) return false;
-  TEditStep step = std::move(Done.back());
-  Done.pop_back();
-  Held -= step.Bytes();
-  step.Swap(target);
-  Held += step.Bytes();
-  Undone.push_back(std::move(step));
-  return true;
-}
+bool TEditHistory::Undo(TEditTarget& target) { return Move(Done, Undone, target); }
 
-bool TEditHistory::Redo(TEditTarget& target) {
-  if (Undone.empty()) return false;
-  TEditStep step = std::move(Undone.back());
-  Undone.pop_back();
+bool TEditHistory::Redo(TEditTarget& target) { return Move(Undone, Done, target); }
+
+bool TEditHistory::Move(std::deque<TEditStep>& from, std::deque<TEditStep>& to,
+                        TEditTarget& target) {
+  if (from.empty()) return false;
+  TEditStep step = std::move(from.back());
+  from.pop_back();
   Held -= step.Bytes();
   step.Swap(target);
   Held += step.Bytes();
-  Done.push_back(std::move(step));
+  to.push_back(std::move(step));
   return true;
 }
 

@@ -72,6 +72,9 @@ class TEditHistory {
   std::size_t Bytes() const { return Held; }
 
  private:
+  // Swaps the newest step of `from` and keeps it as the newest of `to`.
+  bool Move(std::deque<TEditStep>& from, std::deque<TEditStep>& to, TEditTarget& target);
+
   std::deque<TEditStep> Done, Undone;
   std::size_t Held = 0;
 };
