@@ -112,12 +112,12 @@ int main(int argc, char** argv) {
   const int artist = int(TField::Artist);
   grid.SetActiveCell(1, artist);
   grid.SetSelection({{1, artist, store.RowCount, artist}});
-  // Five rounds of a value typed and taken back, then one done again; the best round and the
+  // Ten rounds of a value typed and taken back, then one done again; the best round and the
   // median are shown, since other work on the machine only ever adds time.
   std::vector<double> sets, undos;
   std::size_t historyBytes = 0;
   TClock clock;
-  for (int round = 0; round < 5; ++round) {
+  for (int round = 0; round < 10; ++round) {
     QString text = QStringLiteral("Bench Artist %1").arg(round);
     bool allow = true;
     // As the grid does: the edit begins on the active cell, then ends with the text typed.
@@ -126,9 +126,12 @@ int main(int argc, char** argv) {
     table.TableEndEdit(text, 1, artist, allow);
     sets.push_back(clock.Ms());
     historyBytes = table.HistoryBytes();
+    timespec a,b; clock_gettime(CLOCK_MONOTONIC,&a);
     clock.Start();
     table.Undo();
     undos.push_back(clock.Ms());
+    clock_gettime(CLOCK_MONOTONIC,&b);
+    std::fprintf(stderr, "UNDO %d %ld.%09ld %ld.%09ld\n", round, a.tv_sec, a.tv_nsec, b.tv_sec, b.tv_nsec);
     std::fprintf(stderr, "round %d: set %.1f undo %.1f\n", round, sets.back(), undos.back());
   }
   clock.Start();

@@ -246,9 +246,9 @@ TMP3Tag::TState TMP3Tag::State() const {
   return state;
 }
 
-void TMP3Tag::Restore(const TState& state) {
-  FStrings = state.Strings;
-  Block = state.Block ? std::make_unique<TID3v1Block>(*state.Block) : nullptr;
+void TMP3Tag::Restore(TState state) {
+  FStrings = std::move(state.Strings);
+  Block = std::move(state.Block);
   FVersion2 = state.Version2;
   FieldsSet = state.Set;
   FModified = FieldsSet != 0 || (FRead && FRead->Version2 != FVersion2);
@@ -278,11 +278,17 @@ void TMP3Tag::CompareWithRead(TField field) {
     FieldsSet |= Bit(field);
   if (FieldsSet == 0 && FRead->Version2 == FVersion2) {
     // Every field holds again what was read: the object is as read, block marker and all.
-    Restore(*FRead);
-    FRead.reset();
+    BackToRead();
+    return;
   }
   FModified = FieldsSet != 0 || (FRead && FRead->Version2 != FVersion2);
   FHasTitle = TitleShown();
+}
+
+void TMP3Tag::BackToRead() {
+  Restore(std::move(*FRead));
+  FRead.reset();
+  FModified = FieldsSet != 0;
 }
 
 std::string TMP3Tag::WriteTag() {
@@ -399,13 +405,29 @@ bool TMP3Tag::Fits(TField field, const std::string& text) const {
 
 void TMP3Tag::Set(TField field, const std::string& text) {
   if (field == TField::FileName) return;
-  const std::string value(CutToCharacters(text, Limit(field)));
+  const std::string_view value = CutToCharacters(text, Limit(field));
   // Only a text that differs, byte for byte, from the value as read reaches the tag.
   if (FVersion2 ? value == WithoutEndSpaces(FStrings[Index(field)]) : value == Value(field)) return;
+  if (FVersion2 && !FRead) {
+    // The first change of an ID3v2 tag: its texts as read are kept as they are, and the object's
+    // own are packed anew with the change, so that an edit of many files copies none.
+    FRead = std::make_unique<TState>();
+    FRead->Version2 = true;
+    FRead->Set = FieldsSet;
+    FRead->Strings = std::move(FStrings);
+    FStrings = FRead->Strings.With(Index(field), TrimRightBlanks(value));
+    CompareWithRead(field);
+    return;
+  }
   KeepRead();
   if (FVersion2 && FRead->Version2 && value == WithoutEndSpaces(FRead->Strings[Index(field)])) {
     // Back to what the tag held when it was read: its text as it was, blanks at its end
-    // included, so the file is not written for it.
+    // included, so the file is not written for it. Where no other field differs, the tag is as
+    // read as a whole (an undo of many files takes this way).
+    if ((FieldsSet & ~Bit(field)) == 0) {
+      BackToRead();
+      return;
+    }
     FStrings.Set(Index(field), FRead->Strings[Index(field)]);
   } else if (FVersion2) {
     FStrings.Set(Index(field), TrimRightBlanks(value));
@@ -418,7 +440,7 @@ void TMP3Tag::Set(TField field, const std::string& text) {
     const TID3v1Block& read = FRead->Block ? *FRead->Block : none;
     std::copy(read.begin() + from, read.begin() + to, BlockToSet().begin() + from);
   } else {
-    SetBlockValue(field, value);
+    SetBlockValue(field, std::string(value));
   }
   CompareWithRead(field);
 }

@@ -91,7 +91,7 @@ class TMP3Tag {
     TFieldSet Set = 0;
   };
   TState State() const;
-  void Restore(const TState& state);
+  void Restore(TState state);
 
   std::string GetTitle() const { return Get(TField::Title); }
   std::string GetArtist() const { return Get(TField::Artist); }
@@ -118,9 +118,16 @@ class TMP3Tag {
   std::string FullPath() const { return std::string(FStrings[PathIndex]); }
   // The same without a copy, for a look at many paths: valid until the object changes.
   std::string_view FullPathView() const { return FStrings[PathIndex]; }
-  // Asks the processor to fetch the path while other work goes on: a look at the paths of
-  // many files waits mostly for memory.
-  void PrefetchPath() const { FStrings.Prefetch(); }
+  // Asks the processor to fetch the path and the texts, and where the tag as read is kept,
+  // while other work goes on: a look at many files waits mostly for memory.
+  void Prefetch() const {
+    FStrings.Prefetch();
+    PrefetchAddress(FRead.get());
+  }
+  // The same for the texts as read, once Prefetch has fetched where they are kept.
+  void PrefetchAsRead() const {
+    if (FRead) FRead->Strings.Prefetch();
+  }
   // The file carried the read-only attribute (owner write bit clear) when ReadTag opened it.
   bool ReadOnly() const { return FReadOnly; }
 
@@ -149,6 +156,8 @@ class TMP3Tag {
   // field does, the object is as read again.
   void CompareWithRead(TField field);
   bool SameAsRead(TField field) const;
+  // Every field holds what was read: the object becomes the tag as read, and nothing is set.
+  void BackToRead();
 
   TPackedStrings FStrings;
   std::unique_ptr<TID3v1Block> Block;  // only without ID3v2 tag: the block as read, or a new one

@@ -70,7 +70,7 @@ void TPackedStrings::Assign(std::initializer_list<std::string_view> strings) {
   Data = Pack(strings.size(), [&](std::size_t i) { return strings.begin()[i]; });
 }
 
-void TPackedStrings::Set(std::size_t index, std::string_view text) {
+TPackedStrings TPackedStrings::With(std::size_t index, std::string_view text) const {
   // The strings are found in one walk, not one walk each: an edit of many files sets a string
   // in each.
   const std::size_t count = std::max(Count(), index + 1);
@@ -87,7 +87,9 @@ void TPackedStrings::Set(std::size_t index, std::string_view text) {
     }
   }
   strings[index] = text;
-  Data = Pack(count, [&](std::size_t i) { return strings[i]; });
+  TPackedStrings with;
+  with.Data = Pack(count, [&](std::size_t i) { return strings[i]; });
+  return with;
 }
 
 namespace {

@@ -112,6 +112,8 @@ std::optional<QString> TTagTable::ApplyEdits(const TEdits& edits, int shownRow, 
   std::size_t waitingRows = 0;
   for (std::size_t next = 0; next < cells.size();) {
     const int at = cells[next].Row;
+    Store.PrefetchAhead(cells.size(), next,
+                        [&](std::size_t cell) { return StoreRow(cells[cell].Row); });
     row.clear();
     TFieldSet named = 0;
     bool fits = true, locked = false;

@@ -63,22 +63,37 @@ void TEditStep::Shrink() {
 }
 
 void TEditStep::Swap(TEditTarget& target) {
-  // The replaced values are stored as the step was: the step is built again beside the old one.
-  TEditStep swapped;
-  swapped.Packed.reserve(Packed.size());
+  // The entries are read first, so that the target knows the rows ahead.
+  struct TEntry {
+    TField Field;
+    std::string_view Value;
+  };
+  std::vector<int> rows;
+  std::vector<TEntry> entries;
+  rows.reserve(Entries);
+  entries.reserve(Entries);
   std::size_t at = 0;
   int row = 0;
-  std::string value;
+  std::string_view value;
   while (at < Packed.size()) {
     const auto head = static_cast<unsigned char>(Packed[at++]);
     row += UnZigZag(TakeNumber(Packed, at));
     if (!(head & SameValue)) {
       const std::size_t length = TakeNumber(Packed, at);
-      value.assign(Packed, at, length);
+      value = std::string_view(Packed).substr(at, length);
       at += length;
     }
-    swapped.AddText(row, TField(head & FieldMask),
-                    target.SwapText(row, TField(head & FieldMask), value));
+    rows.push_back(row);
+    entries.push_back({TField(head & FieldMask), value});
+  }
+  // The replaced values are stored as the step was: the step is built again beside the old one.
+  TEditStep swapped;
+  swapped.Packed.reserve(Packed.size());
+  std::string kept;
+  for (std::size_t n = 0; n < entries.size(); ++n) {
+    target.Ahead(rows, n);
+    kept.assign(entries[n].Value);
+    swapped.AddText(rows[n], entries[n].Field, target.SwapText(rows[n], entries[n].Field, kept));
   }
   for (auto& [stateRow, state] : States)
     swapped.AddState(stateRow, target.SwapState(stateRow, std::move(state)));

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,6 +21,9 @@ class TEditTarget {
   // Puts the tag back whole (a conversion, a text longer than a typed one may be) and returns
   // the state it was in.
   virtual TMP3Tag::TState SwapState(int row, TMP3Tag::TState state) = 0;
+  // The rows a step swaps values of, in order, while it swaps those of rows[at]: a target may
+  // fetch what it will look at next.
+  virtual void Ahead(std::span<const int> /*rows*/, std::size_t /*at*/) {}
 };
 
 // One user action's changes (a typed value, a paste, a fill, a clear): for each field it

@@ -28,8 +28,8 @@ constexpr std::size_t KeyBlockSize = 1 << 20;
 constexpr std::size_t ComparisonsPerLook = 4096;
 // The rows a thread takes at a time in a slice.
 constexpr std::size_t BlockRows = 512;
-// How many rows ahead the records of a row are asked for: a look at many rows waits mostly for
-// memory, each record behind another (the row's texts, the tag object, its path).
+// How many rows ahead the texts of a row are asked for while sort keys are made: a look at
+// many rows waits mostly for memory.
 constexpr std::size_t Ahead = 16;
 
 // A row's sort key: its first 8 bytes in a number, most significant first, the rest kept apart.
@@ -356,19 +356,7 @@ bool TRowOrder::FindRows(TFilterJob& job) {
     TTextSearch& search = job.Searches[part];
     std::vector<int>& found = part == 0 ? job.Found : job.HelperFound;
     for (std::size_t n = first; n < end; ++n) {
-      // The row's records are asked for in steps: where the row's texts and its tag object
-      // are, then the texts and the object, then the tag's path.
-      if (n + 3 * Ahead < count) {
-        const std::size_t ahead = job.RowAt(n + 3 * Ahead);
-        __builtin_prefetch(&Store.Rows[ahead]);
-        __builtin_prefetch(&Store.Tags[ahead]);
-      }
-      if (n + 2 * Ahead < count) {
-        const std::size_t ahead = job.RowAt(n + 2 * Ahead);
-        Store.Rows[ahead].Prefetch();
-        __builtin_prefetch(Store.Tags[ahead].get());
-      }
-      if (n + Ahead < count) Store.Tags[job.RowAt(n + Ahead)]->PrefetchPath();
+      Store.PrefetchAhead(count, n, [&](std::size_t ahead) { return job.RowAt(ahead); });
 
       const std::size_t row = job.RowAt(n);
       std::array<qsizetype, TTagRow::ColumnCount> ends;

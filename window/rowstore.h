@@ -28,6 +28,32 @@ struct TRowStore {
   unsigned Generation = 0;
 
   int Length() const { return static_cast<int>(Tags.size()); }
+
+  // Asks the processor to fetch the entries a pass over many will look at next, while it looks
+  // at the entry `at` of `count`, `entry(n)` being the n-th it looks at: such a pass waits
+  // mostly for memory. Each stage needs the one before it at hand, so the furthest entries get
+  // the first: where their records are, then the tag object and the row's texts, then the
+  // tag's own texts and where it keeps them as read, then those.
+  template <typename Entry>
+  void PrefetchAhead(std::size_t count, std::size_t at, Entry entry) const {
+    constexpr std::size_t Distance = 12;
+    if (at + 4 * Distance < count) {
+      const std::size_t ahead = std::size_t(entry(at + 4 * Distance));
+      PrefetchAddress(&Rows[ahead]);
+      PrefetchAddress(&Tags[ahead]);
+    }
+    if (at + 3 * Distance < count) {
+      const std::size_t ahead = std::size_t(entry(at + 3 * Distance));
+      Rows[ahead].Prefetch();
+      PrefetchAddress(Tags[ahead].get());
+    }
+    if (at + 2 * Distance < count)
+      if (const TMP3Tag* tag = Tags[std::size_t(entry(at + 2 * Distance))].get()) tag->Prefetch();
+    if (at + Distance < count)
+      if (const TMP3Tag* tag = Tags[std::size_t(entry(at + Distance))].get())
+        tag->PrefetchAsRead();
+  }
+
   bool IsListed(int row) const { return row >= 1 && row <= RowCount; }
 
   // Empties the list for a new scan: nothing listed, nothing changed.

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "tags/fields.h"
+#include "tags/prefetch.h"
 
 class TMP3Tag;
 
@@ -38,7 +39,7 @@ class TTagRow {
   bool ReadOnly() const;
   // Asks the processor to fetch the row's texts while other work goes on: a look at many
   // rows waits mostly for memory.
-  void Prefetch() const { __builtin_prefetch(Data.get()); }
+  void Prefetch() const { PrefetchAddress(Data.get()); }
 
   // The row of a freshly read file, decoded from the tag's UTF-8 into the row's one
   // allocation: the tag's fields when it has a valid title; otherwise the file's own name as

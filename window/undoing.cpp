@@ -1,5 +1,6 @@
 // Undo and redo of the edits since the last save or scan, step by step; the undo of the save
 // itself is in saving.cpp.
+#include <QStringDecoder>
 #include <optional>
 
 #include "window/tagtable.h"
@@ -26,12 +27,16 @@ class TTagTable::TUndoTarget : public TEditTarget {
     return held;
   }
 
+  void Ahead(std::span<const int> entries, std::size_t at) override {
+    Owner.Store.PrefetchAhead(entries.size(), at, [&](std::size_t n) { return entries[n]; });
+  }
+
   TMP3Tag::TState SwapState(int entry, TMP3Tag::TState state) override {
     Note(entry, std::nullopt);
     TMP3Tag& tag = *Owner.Store.Tags[std::size_t(entry)];
     TMP3Tag::TState held = tag.State();
     const bool wasModified = tag.Modified();
-    tag.Restore(state);
+    tag.Restore(std::move(state));
     Owner.ModifiedChanged(wasModified, tag.Modified());
     Owner.RefillEntry(entry);
     return held;
@@ -58,11 +63,17 @@ class TTagTable::TUndoTarget : public TEditTarget {
     FirstField = field;
   }
 
-  // A step of one value for many cells puts back the same value into each.
-  const QString& Shown(const std::string& value) {
-    if (value != LastValue || LastShown.isNull()) {
+  // A step of one value for many cells puts back the same value into each; the texts of a step
+  // that put back many values are decoded into one buffer, which the row copies.
+  QStringView Shown(const std::string& value) {
+    if (value != LastValue || !HasShown) {
       LastValue = value;
-      LastShown = QString::fromStdString(value);
+      // UTF-8 decodes to at most one UTF-16 unit per byte.
+      LastShown.resize(qsizetype(value.size()));
+      const QChar* end =
+          Utf8.appendToBuffer(LastShown.data(), QByteArrayView(value.data(), value.size()));
+      LastShown.resize(end - LastShown.constData());
+      HasShown = true;
     }
     return LastShown;
   }
@@ -72,6 +83,9 @@ class TTagTable::TUndoTarget : public TEditTarget {
   std::optional<TField> FirstField;
   std::string LastValue;
   QString LastShown;
+  bool HasShown = false;
+  QStringDecoder Utf8{QStringDecoder::Utf8,
+                      QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
 };
 
 void TTagTable::SyncHistory() {

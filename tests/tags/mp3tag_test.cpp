@@ -553,11 +553,11 @@ TEST_F(MP3Tag, FieldsSetBackToWhatTheFileHoldsAreNoLongerModified) {
   // A conversion is taken back through the state kept before it.
   TMP3Tag tag;
   tag.ReadTag(Song(Audio(100) + Block("Title", "", "", "", "", 17)));
-  const TMP3Tag::TState before = tag.State();
+  TMP3Tag::TState before = tag.State();
   tag.ConvertToVersion2();
   tag.SetTitle(std::string(40, 'T'));
   ASSERT_TRUE(tag.IsVersion2());
-  tag.Restore(before);
+  tag.Restore(std::move(before));
   EXPECT_FALSE(tag.IsVersion2());
   EXPECT_FALSE(tag.Modified());
   EXPECT_EQ(tag.GetTitle(), "Title");

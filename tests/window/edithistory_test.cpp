@@ -18,7 +18,7 @@ class TFakeList : public TEditTarget {
   }
   TMP3Tag::TState SwapState(int row, TMP3Tag::TState state) override {
     TMP3Tag::TState held = Tags[row].State();
-    Tags[row].Restore(state);
+    Tags[row].Restore(std::move(state));
     return held;
   }
 };
