@@ -4,6 +4,7 @@
 #include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -26,6 +27,8 @@ constexpr std::size_t FirstSliceRows = 4096;
 constexpr std::size_t KeyBlockSize = 1 << 20;
 // The sorting thread looks whether it should stop once per this many comparisons.
 constexpr std::size_t ComparisonsPerLook = 4096;
+// What the filter keeps of the texts typed before the last: a set of rows, a bit per file, each.
+constexpr std::size_t MaxEarlier = 16;
 // The rows a thread takes at a time in a slice.
 constexpr std::size_t BlockRows = 512;
 // How many rows ahead the texts of a row are asked for while sort keys are made: a look at
@@ -104,16 +107,15 @@ std::size_t NextSliceRows(std::size_t rows, qint64 ns) {
   return static_cast<std::size_t>(std::clamp(fits, 64.0, 4.0 * static_cast<double>(rows)));
 }
 
-// The rows in store order, the order of their records in memory: a look through them reads
-// memory forward, and the files of a folder come one after another.
-std::vector<int> InStoreOrder(const std::vector<int>& rows, int count) {
-  std::vector<bool> listed(static_cast<std::size_t>(count) + 1);
-  for (const int row : rows) listed[static_cast<std::size_t>(row)] = true;
-  std::vector<int> ordered;
-  ordered.reserve(rows.size());
-  for (int row = 1; row <= count; ++row)
-    if (listed[static_cast<std::size_t>(row)]) ordered.push_back(row);
-  return ordered;
+// The `count` rows of a set, in store order: the order of their records in memory, so that a
+// look through them reads memory forward and the files of a folder come one after another.
+std::vector<int> RowsOf(const std::vector<std::uint64_t>& set, std::size_t count) {
+  std::vector<int> rows;
+  rows.reserve(count);
+  for (std::size_t word = 0; word < set.size(); ++word)
+    for (std::uint64_t bits = set[word]; bits != 0; bits &= bits - 1)
+      rows.push_back(static_cast<int>(word * 64 + std::size_t(std::countr_zero(bits))));
+  return rows;
 }
 
 }  // namespace
@@ -199,33 +201,46 @@ void TRowOrder::SortBy(int column, TSortOrder order) {
 }
 
 void TRowOrder::FilterBy(const QString& text) {
-  // The rows the last complete search kept, and its text: a text that holds that one is only
-  // looked for among them.
-  const std::vector<int>* kept = nullptr;
-  QString keptFor;
-  if (PendingFilter) {
-    kept = &PendingShown;
-    keptFor = Wanted.Filter;
-  } else if (IsFiltered() && Mapped()) {
-    kept = &Shown;
-    keptFor = InUse.Filter;
-  }
-  auto job = std::make_unique<TFilterJob>(text, List(), RowCount());
-  if (kept && !keptFor.isEmpty() && TTextSearch(keptFor).In(text)) {
-    job->AllRows = false;
-    job->Candidates = InStoreOrder(*kept, RowCount());
-  }
   FilterJob.reset();
   PendingFilter = false;
   PendingShown.clear();
   Wanted.Filter = text;
-  if (text.isEmpty()) {
+  if (EarlierList != List() || EarlierRevision != Store.Revision) Earlier.clear();
+  EarlierList = List();
+  EarlierRevision = Store.Revision;
+  // A text found before shows its rows at once; one that holds texts found before is looked
+  // for among the fewest rows one of them found.
+  const TFound* narrowest = nullptr;
+  bool known = false;
+  for (const TFound& found : Earlier) {
+    if (found.Text == text) {
+      PendingShown = RowsOf(found.Rows, found.Count);
+      known = true;
+      break;
+    }
+    if (TTextSearch(found.Text).In(text) && (!narrowest || found.Count < narrowest->Count))
+      narrowest = &found;
+  }
+  if (text.isEmpty() || known) {
     PendingFilter = true;
     Ready();
     return;
   }
-  FilterJob = std::move(job);
+  FilterJob = std::make_unique<TFilterJob>(text, List(), RowCount());
+  if (narrowest) {
+    FilterJob->AllRows = false;
+    FilterJob->Candidates = RowsOf(narrowest->Rows, narrowest->Count);
+  }
   SliceTimer.start();
+}
+
+void TRowOrder::Remember(const QString& text, const std::vector<int>& rows) {
+  TFound found{text, std::vector<std::uint64_t>(static_cast<std::size_t>(RowCount()) / 64 + 1),
+               rows.size()};
+  for (const int row : rows)
+    found.Rows[static_cast<std::size_t>(row) / 64] |= std::uint64_t(1) << (row % 64);
+  Earlier.push_back(std::move(found));
+  if (Earlier.size() > MaxEarlier) Earlier.erase(Earlier.begin());
 }
 
 void TRowOrder::Apply() {
@@ -281,9 +296,13 @@ void TRowOrder::RunSlice() {
   // The filter answers typing: it goes first.
   if (FilterJob) {
     if (FindRows(*FilterJob)) {
+      Remember(Wanted.Filter, FilterJob->Found);
       PendingShown = std::move(FilterJob->Found);
       PendingFilter = true;
       FilterJob.reset();
+      // The rows found are put in order and shown in an event of their own.
+      SliceTimer.start();
+      return;
     }
   } else if (SortJob && !SortJob->Worker.joinable() && MakeKeys(*SortJob)) {
     StartSorting(*SortJob);

@@ -45,7 +45,8 @@ class TRowOrder {
   // texts in scan order), the reverse of it, or scan order (TSortOrder::None).
   void SortBy(int column, TSortOrder order);
   // Asks for the rows holding `text`, letter case aside, in a cell or in their file's path; an
-  // empty text keeps every row. Each text typed after another narrows the rows found for it.
+  // empty text keeps every row. A text found before (a character taken back) is shown at once,
+  // and one that holds a text found before is looked for only among the rows found for it.
   void FilterBy(const QString& text);
   // What was asked for last, ready or not.
   int WantedColumn() const { return Wanted.Column; }
@@ -86,6 +87,8 @@ class TRowOrder {
   void CancelSort();
   // The shown rows: those of `kept` in the order in use.
   void ShowRows(std::vector<int> kept);
+  // Keeps what a text found, for the texts typed after it.
+  void Remember(const QString& text, const std::vector<int>& rows);
 
   const TRowStore& Store;
   std::function<void()> Ready;
@@ -104,4 +107,15 @@ class TRowOrder {
   std::vector<int> PendingSorted;
   bool PendingFilter = false;
   std::vector<int> PendingShown;  // in no particular order
+
+  // What the texts typed found, newest last, as long as the list and its texts stay as they
+  // were: the store rows as a bit each, a few in all.
+  struct TFound {
+    QString Text;
+    std::vector<std::uint64_t> Rows;  // store row n is bit n % 64 of word n / 64
+    std::size_t Count = 0;
+  };
+  std::vector<TFound> Earlier;
+  std::uint64_t EarlierList = 0;
+  unsigned EarlierRevision = 0;
 };

@@ -26,6 +26,9 @@ struct TRowStore {
   // Counts the scans: what refers to rows of an earlier list (an edit history, a cache) knows
   // it is stale.
   unsigned Generation = 0;
+  // Counts the changes to listed rows' texts (edits, their undoing, a save undone): what was
+  // found in the texts knows it is stale.
+  unsigned Revision = 0;
 
   int Length() const { return static_cast<int>(Tags.size()); }
 

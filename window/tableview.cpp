@@ -23,7 +23,9 @@ QStringView TTagTable::FileNameText(int row) {
 }
 
 void TTagTable::TableSetCellData(int row, int column, const QString& text) {
-  if (IsListed(row)) Row(row).SetText(column, text);
+  if (!IsListed(row)) return;
+  Row(row).SetText(column, text);
+  ++Store.Revision;
 }
 
 void TTagTable::TableGetCellAttributes(int row, int column, TCellAttributes& attrs) {

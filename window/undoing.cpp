@@ -136,6 +136,7 @@ void TTagTable::ModifiedChanged(bool before, bool after) {
 }
 
 void TTagTable::NoteUnsaved() {
+  ++Store.Revision;
   Store.Changed = Store.ModifiedTags > 0;
   ShowUnsaved();
 }

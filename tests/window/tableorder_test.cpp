@@ -183,6 +183,26 @@ TEST_F(TableOrder, FilterKeepsRowsHoldingTheTextInACellOrThePath) {
   }
 }
 
+// A text typed before (a character taken back) shows the rows it found at once, until an edit:
+// then it is looked for again.
+TEST_F(TableOrder, ATextTypedAgainShowsItsRowsAtOnceUntilAnEdit) {
+  AddSeven();
+  Filter("beta");
+  ASSERT_EQ(Column(Title), QStringList({"Track 10", "beta"}));
+  Filter("betax");
+  TagTable.SetFilter("beta");
+  EXPECT_FALSE(TagTable.GetView().IsWorking());
+  EXPECT_EQ(Column(Title), QStringList({"Track 10", "beta"}));
+  DoubleClickCell(1, Artist);  // "Beta", the artist of "Track 10"
+  ASSERT_NE(Editor(), nullptr);
+  Editor()->selectAll();
+  Type("Omega");
+  Press(Qt::Key_Return);
+  Filter("betax");
+  Filter("beta");
+  EXPECT_EQ(Column(Title), QStringList({"beta"}));
+}
+
 // An edit of a sorted and filtered row reaches its own file; Save writes every edited file,
 // shown or not.
 TEST_F(TableOrder, EditsReachTheFileTheRowShowsAndSaveWritesHiddenRowsToo) {
