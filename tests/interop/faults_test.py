@@ -100,6 +100,11 @@ class FaultCase(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="tunemark-faults-")
         self.addCleanup(shutil.rmtree, self.dir)
+        # The saves keep their records in a folder of the test's own: records that other tests
+        # leave in a shared one would change the calls a save makes, which the injections count.
+        state = tempfile.mkdtemp(prefix="tunemark-faults-state-")
+        self.addCleanup(shutil.rmtree, state)
+        os.environ["XDG_STATE_HOME"] = state
 
     def path(self, name):
         return os.path.join(self.dir, name)

@@ -51,6 +51,11 @@ TEST(PackedStrings, TakesViewsOfItsOwnStringsAndFillsGapsWithEmptyOnes) {
   EXPECT_EQ(packed[3], "");
   EXPECT_EQ(packed[4], "");
   EXPECT_EQ(packed[5], "far");
+  // A copy with one string replaced leaves the strings it was made from as they are.
+  const TPackedStrings with = packed.With(1, "y");
+  EXPECT_EQ(with[1], "y");
+  EXPECT_EQ(with[5], "far");
+  EXPECT_EQ(packed[1], "x");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -11,8 +13,16 @@ class TFakeList : public TEditTarget {
  public:
   std::map<std::pair<int, TField>, std::string> Values;
   std::map<int, TMP3Tag> Tags;
+  // The row announced ahead of each swap, the rows swapped, and how many rows were announced.
+  std::vector<int> Announced, Swapped;
+  std::size_t AnnouncedRows = 0;
 
+  void Ahead(std::span<const int> rows, std::size_t at) override {
+    Announced.push_back(rows[at]);
+    AnnouncedRows = rows.size();
+  }
   std::string SwapText(int row, TField field, const std::string& value) override {
+    Swapped.push_back(row);
     std::string& held = Values[{row, field}];
     return std::exchange(held, value);
   }
@@ -67,6 +77,9 @@ TEST(EditStep, TakingAStepBackAndAgainGivesBothSidesExactly) {
     EXPECT_EQ(step.Cells(), c.Cells.size());
     step.Swap(list);
     for (const TCell& cell : c.Cells) EXPECT_EQ((list.Values[{cell.Row, cell.Field}]), cell.Before);
+    // Each row is announced as it is reached, with all the rows of the step.
+    EXPECT_EQ(list.Announced, list.Swapped);
+    EXPECT_EQ(list.AnnouncedRows, c.Cells.size());
     step.Swap(list);
     for (const TCell& cell : c.Cells) EXPECT_EQ((list.Values[{cell.Row, cell.Field}]), cell.After);
   }
