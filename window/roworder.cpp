@@ -13,6 +13,7 @@
 #include "tags/fields.h"
 #include "window/naturalorder.h"
 #include "window/rowstore.h"
+#include "window/letterset.h"
 #include "window/textsearch.h"
 
 namespace {
@@ -140,8 +141,9 @@ struct TRowOrder::TSortJob {
 
 struct TRowOrder::TFilterJob {
   TFilterJob(const QString& text, std::uint64_t list, int rows)
-      : Searches{TTextSearch(text), TTextSearch(text)}, List(list), Rows(rows) {}
+      : Searches{TTextSearch(text), TTextSearch(text)}, Needs(text), List(list), Rows(rows) {}
   TTextSearch Searches[2];  // one per thread: each keeps the folder it decoded last
+  TLetterNeeds Needs;
   std::uint64_t List;       // the store's list when the job began
   int Rows;                 // its row count
   // The rows to look at: all of them, or those a shorter text kept, in store order.
@@ -273,6 +275,7 @@ void TRowOrder::Reset() {
   std::vector<int>().swap(PendingShown);
   std::vector<int>().swap(Sorted);
   std::vector<int>().swap(Shown);
+  Earlier.clear();
   InUse = Wanted = TViewState();
   MadeFor = 0;
 }
@@ -374,10 +377,19 @@ bool TRowOrder::FindRows(TFilterJob& job) {
   const qint64 ns = Split(from, to, [&](std::size_t first, std::size_t end, int part) {
     TTextSearch& search = job.Searches[part];
     std::vector<int>& found = part == 0 ? job.Found : job.HelperFound;
+    // A row whose letters answer is not read.
+    const auto answer = [&](std::size_t row) { return job.Needs.In(Store.Rows[row].Letters()); };
     for (std::size_t n = first; n < end; ++n) {
-      Store.PrefetchAhead(count, n, [&](std::size_t ahead) { return job.RowAt(ahead); });
+      Store.PrefetchAhead(
+          count, n, [&](std::size_t ahead) { return job.RowAt(ahead); },
+          [&](std::size_t row) { return answer(row) == TLetterAnswer::Unknown; });
 
       const std::size_t row = job.RowAt(n);
+      const TLetterAnswer letters = answer(row);
+      if (letters != TLetterAnswer::Unknown) {
+        if (letters == TLetterAnswer::Present) found.push_back(static_cast<int>(row));
+        continue;
+      }
       std::array<qsizetype, TTagRow::ColumnCount> ends;
       const QStringView texts = Store.Rows[row].Texts(ends);
       if (search.InParts(texts, ends) || search.InPath(Store.Tags[row]->FullPathView()))

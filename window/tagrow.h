@@ -7,6 +7,7 @@
 
 #include "tags/fields.h"
 #include "tags/prefetch.h"
+#include "window/letterset.h"
 
 class TMP3Tag;
 
@@ -37,12 +38,15 @@ class TTagRow {
   void SetText(int column, QStringView text);
   // The file carried the read-only attribute when it was scanned.
   bool ReadOnly() const;
+  // The letters and digits of the row's texts and its file's path, kept beside the texts so
+  // that a filter can pass over a row without reading them.
+  TLetterSet Letters() const { return TextLetters | PathLetters; }
   // Asks the processor to fetch the row's texts while other work goes on: a look at many
   // rows waits mostly for memory.
   void Prefetch() const { PrefetchAddress(Data.get()); }
 
   // The row of a freshly read file, decoded from the tag's UTF-8 into the row's one
-  // allocation: the tag's fields when it has a valid title; otherwise the file's own name as
+  // allocation, and the letters of the file's path: the tag's fields when it has a valid title; otherwise the file's own name as
   // Title (decoded as UTF-8, a stray byte shown as U+FFFD) and the rest empty, whatever else the
   // tag holds. The read-only flag is the one the tag object found when it opened the file.
   void Fill(const TMP3Tag& tag, std::string_view fileName);
@@ -61,4 +65,5 @@ class TTagRow {
   void Assign(char16_t flags, const QStringView (&texts)[ColumnCount]);
 
   std::unique_ptr<char16_t[]> Data;
+  TLetterSet TextLetters = 0, PathLetters = 0;
 };

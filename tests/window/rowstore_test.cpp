@@ -145,7 +145,21 @@ TEST(TagRow, AllTextsAtOnceAreTheColumnsTexts) {
       const qsizetype start = column == 0 ? 0 : ends[column - 1];
       EXPECT_EQ(all.sliced(start, ends[column] - start), texts[column]) << column;
     }
+    // The row's letters are those of its texts, as the filter reads them.
+    EXPECT_EQ(row.Letters(), LettersOf(all));
   }
+}
+
+// A letter put in by an edit is in the row's letters, and one the edit took out is gone: the
+// filter answers from them alone.
+TEST(TagRow, LettersFollowTheTexts) {
+  const TLetterNeeds q(u"q");
+  TTagRow row;
+  EXPECT_EQ(q.In(row.Letters()), TLetterAnswer::Absent);
+  row.SetText(6, u"Quartet");
+  EXPECT_EQ(q.In(row.Letters()), TLetterAnswer::Present);
+  row.SetText(6, u"Trio");
+  EXPECT_EQ(q.In(row.Letters()), TLetterAnswer::Absent);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "window/letterset.h"
+
 namespace {
 
 // Pieces of texts: cases, letters beyond ASCII and the basic plane, the two characters beyond
@@ -33,6 +35,28 @@ TEST(TextSearch, FindsWhatQtFindsLetterCaseAside) {
     ASSERT_EQ(TTextSearch(needle).In(text), text.contains(needle, Qt::CaseInsensitive))
         << needle.toStdString() << " in " << text.toStdString();
   }
+}
+
+// What a row's letters say of a needle never contradicts the search, for texts and for a path's
+// bytes; they answer most needles without it.
+TEST(TextSearch, LettersAnswerAsTheSearchDoesOrNotAtAll) {
+  std::mt19937 random(5);
+  int answered = 0;
+  for (int round = 0; round < 3000; ++round) {
+    const QString needle = RandomText(random, 3), text = RandomText(random, 12);
+    if (needle.isEmpty()) continue;
+    const bool in = text.contains(needle, Qt::CaseInsensitive);
+    const QByteArray bytes = text.toUtf8();
+    for (const TLetterSet letters :
+         {LettersOf(text), LettersOf(std::string_view(bytes.data(), bytes.size()))}) {
+      const TLetterAnswer answer = TLetterNeeds(needle).In(letters);
+      if (answer == TLetterAnswer::Unknown) continue;
+      ++answered;
+      ASSERT_EQ(answer == TLetterAnswer::Present, in)
+          << needle.toStdString() << " in " << text.toStdString();
+    }
+  }
+  EXPECT_GT(answered, 2000);
 }
 
 TEST(TextSearch, AMatchLiesWithinOnePart) {
