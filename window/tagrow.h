@@ -46,9 +46,10 @@ class TTagRow {
   void Prefetch() const { PrefetchAddress(Data.get()); }
 
   // The row of a freshly read file, decoded from the tag's UTF-8 into the row's one
-  // allocation, and the letters of the file's path: the tag's fields when it has a valid title; otherwise the file's own name as
+  // allocation: the tag's fields when it has a valid title; otherwise the file's own name as
   // Title (decoded as UTF-8, a stray byte shown as U+FFFD) and the rest empty, whatever else the
-  // tag holds. The read-only flag is the one the tag object found when it opened the file.
+  // tag holds. The read-only flag is the one the tag object found when it opened the file; the
+  // letters are those of the texts and the file's path.
   void Fill(const TMP3Tag& tag, std::string_view fileName);
 
  private:

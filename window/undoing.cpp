@@ -66,14 +66,13 @@ class TTagTable::TUndoTarget : public TEditTarget {
   // A step of one value for many cells puts back the same value into each; the texts of a step
   // that put back many values are decoded into one buffer, which the row copies.
   QStringView Shown(const std::string& value) {
-    if (value != LastValue || !HasShown) {
+    if (value != LastValue || LastShown.isNull()) {
       LastValue = value;
       // UTF-8 decodes to at most one UTF-16 unit per byte.
       LastShown.resize(qsizetype(value.size()));
       const QChar* end =
           Utf8.appendToBuffer(LastShown.data(), QByteArrayView(value.data(), value.size()));
       LastShown.resize(end - LastShown.constData());
-      HasShown = true;
     }
     return LastShown;
   }
@@ -83,7 +82,6 @@ class TTagTable::TUndoTarget : public TEditTarget {
   std::optional<TField> FirstField;
   std::string LastValue;
   QString LastShown;
-  bool HasShown = false;
   QStringDecoder Utf8{QStringDecoder::Utf8,
                       QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
 };
