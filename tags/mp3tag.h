@@ -124,6 +124,8 @@ class TMP3Tag {
     FStrings.Prefetch();
     PrefetchAddress(FRead.get());
   }
+  // The path alone (and the texts behind it): what a look through paths reads.
+  void PrefetchPath() const { FStrings.Prefetch(); }
   // The same for the texts as read, once Prefetch has fetched where they are kept.
   void PrefetchAsRead() const {
     if (FRead) FRead->Strings.Prefetch();

@@ -32,9 +32,14 @@ constexpr std::size_t ComparisonsPerLook = 4096;
 constexpr std::size_t MaxEarlier = 16;
 // The rows a thread takes at a time in a slice.
 constexpr std::size_t BlockRows = 512;
+// What each thread writes as it goes lies on cache lines of its own: a line that two
+// processors write in turn passes from one to the other at every write.
+constexpr std::size_t CacheLine = 64;
 // How many rows ahead the texts of a row are asked for while sort keys are made: a look at
 // many rows waits mostly for memory.
 constexpr std::size_t Ahead = 16;
+// The same for a filter, a stage of the memory it reads at a time.
+constexpr std::size_t SearchAhead = 12;
 
 // A row's sort key: its first 8 bytes in a number, most significant first, the rest kept apart.
 // Most comparisons are decided by the numbers alone, reading no other memory.
@@ -59,7 +64,7 @@ int CompareKeys(const TSortEntry& a, const TSortEntry& b) {
 struct TStopped {};
 
 // Where a thread keeps the keys it makes.
-class TKeyStore {
+class alignas(CacheLine) TKeyStore {
  public:
   const char* Keep(std::string_view bytes) {
     if (bytes.size() > FreeSize) {
@@ -141,8 +146,14 @@ struct TRowOrder::TSortJob {
 
 struct TRowOrder::TFilterJob {
   TFilterJob(const QString& text, std::uint64_t list, int rows)
-      : Searches{TTextSearch(text), TTextSearch(text)}, Needs(text), List(list), Rows(rows) {}
-  TTextSearch Searches[2];  // one per thread: each keeps the folder it decoded last
+      : Parts{TPart(text), TPart(text)}, Needs(text), List(list), Rows(rows) {}
+  // What each thread keeps: the folder it decoded last, and the rows it found in a slice.
+  struct alignas(CacheLine) TPart {
+    explicit TPart(const QString& text) : Search(text) {}
+    TTextSearch Search;
+    std::vector<int> Found;
+  };
+  TPart Parts[2];
   TLetterNeeds Needs;
   std::uint64_t List;       // the store's list when the job began
   int Rows;                 // its row count
@@ -151,7 +162,7 @@ struct TRowOrder::TFilterJob {
   std::vector<int> Candidates;
   std::size_t Next = 0;
   std::size_t SliceRows = FirstSliceRows;
-  std::vector<int> Found, HelperFound;  // by each thread, each in store order
+  std::vector<int> Found;  // in no particular order
 
   std::size_t Count() const { return AllRows ? static_cast<std::size_t>(Rows) : Candidates.size(); }
   std::size_t RowAt(std::size_t n) const {
@@ -375,29 +386,50 @@ bool TRowOrder::FindRows(TFilterJob& job) {
   const std::size_t from = job.Next;
   const std::size_t to = std::min(count, from + job.SliceRows);
   const qint64 ns = Split(from, to, [&](std::size_t first, std::size_t end, int part) {
-    TTextSearch& search = job.Searches[part];
-    std::vector<int>& found = part == 0 ? job.Found : job.HelperFound;
-    // A row whose letters answer is not read.
-    const auto answer = [&](std::size_t row) { return job.Needs.In(Store.Rows[row].Letters()); };
+    TTextSearch& search = job.Parts[part].Search;
+    std::vector<int>& found = job.Parts[part].Found;
+    // The texts or the path of a row whose letters answer are not read.
+    const auto unknown = [&](TLetterSet letters) {
+      return job.Needs.In(letters) == TLetterAnswer::Unknown;
+    };
     for (std::size_t n = first; n < end; ++n) {
-      Store.PrefetchAhead(
-          count, n, [&](std::size_t ahead) { return job.RowAt(ahead); },
-          [&](std::size_t row) { return answer(row) == TLetterAnswer::Unknown; });
+      // What will be read is fetched ahead, in stages: the rows' records, then their texts and
+      // tag objects, then the tags' paths.
+      if (n + 3 * SearchAhead < count) {
+        const std::size_t row = job.RowAt(n + 3 * SearchAhead);
+        PrefetchAddress(&Store.Rows[row]);
+        PrefetchAddress(&Store.Tags[row]);
+      }
+      if (n + 2 * SearchAhead < count) {
+        const std::size_t row = job.RowAt(n + 2 * SearchAhead);
+        const TTagRow& record = Store.Rows[row];
+        if (unknown(record.TextLetters())) record.Prefetch();
+        if (unknown(record.PathLetters())) PrefetchAddress(Store.Tags[row].get());
+      }
+      if (n + SearchAhead < count) {
+        const std::size_t row = job.RowAt(n + SearchAhead);
+        if (unknown(Store.Rows[row].PathLetters())) Store.Tags[row]->PrefetchPath();
+      }
 
       const std::size_t row = job.RowAt(n);
-      const TLetterAnswer letters = answer(row);
-      if (letters != TLetterAnswer::Unknown) {
-        if (letters == TLetterAnswer::Present) found.push_back(static_cast<int>(row));
-        continue;
+      const TTagRow& record = Store.Rows[row];
+      // A match lies within one text or within the path.
+      const TLetterAnswer inTexts = job.Needs.In(record.TextLetters());
+      const TLetterAnswer inPath = job.Needs.In(record.PathLetters());
+      bool holds = inTexts == TLetterAnswer::Present || inPath == TLetterAnswer::Present;
+      if (!holds && inTexts == TLetterAnswer::Unknown) {
+        std::array<qsizetype, TTagRow::ColumnCount> ends;
+        holds = search.InParts(record.Texts(ends), ends);
       }
-      std::array<qsizetype, TTagRow::ColumnCount> ends;
-      const QStringView texts = Store.Rows[row].Texts(ends);
-      if (search.InParts(texts, ends) || search.InPath(Store.Tags[row]->FullPathView()))
-        found.push_back(static_cast<int>(row));
+      if (!holds && inPath == TLetterAnswer::Unknown)
+        holds = search.InPath(Store.Tags[row]->FullPathView());
+      if (holds) found.push_back(static_cast<int>(row));
     }
   });
-  job.Found.insert(job.Found.end(), job.HelperFound.begin(), job.HelperFound.end());
-  job.HelperFound.clear();
+  for (TFilterJob::TPart& part : job.Parts) {
+    job.Found.insert(job.Found.end(), part.Found.begin(), part.Found.end());
+    part.Found.clear();
+  }
   job.Next = to;
   job.SliceRows = NextSliceRows(to - from, ns);
   return job.Next == count;

@@ -36,10 +36,9 @@ struct TRowStore {
   // at the entry `at` of `count`, `entry(n)` being the n-th it looks at: such a pass waits
   // mostly for memory. Each stage needs the one before it at hand, so the furthest entries get
   // the first: where their records are, then the tag object and the row's texts, then the
-  // tag's own texts and where it keeps them as read, then those. A pass that will not read an
-  // entry's texts (`read(entry)` false) asks only for its records.
-  template <typename Entry, typename Read>
-  void PrefetchAhead(std::size_t count, std::size_t at, Entry entry, Read read) const {
+  // tag's own texts and where it keeps them as read, then those.
+  template <typename Entry>
+  void PrefetchAhead(std::size_t count, std::size_t at, Entry entry) const {
     constexpr std::size_t Distance = 12;
     if (at + 4 * Distance < count) {
       const std::size_t ahead = std::size_t(entry(at + 4 * Distance));
@@ -48,23 +47,15 @@ struct TRowStore {
     }
     if (at + 3 * Distance < count) {
       const std::size_t ahead = std::size_t(entry(at + 3 * Distance));
-      if (read(ahead)) {
-        Rows[ahead].Prefetch();
-        PrefetchAddress(Tags[ahead].get());
-      }
+      Rows[ahead].Prefetch();
+      PrefetchAddress(Tags[ahead].get());
     }
     if (at + 2 * Distance < count) {
-      const std::size_t ahead = std::size_t(entry(at + 2 * Distance));
-      if (const TMP3Tag* tag = Tags[ahead].get(); tag && read(ahead)) tag->Prefetch();
+      if (const TMP3Tag* tag = Tags[std::size_t(entry(at + 2 * Distance))].get()) tag->Prefetch();
     }
     if (at + Distance < count) {
-      const std::size_t ahead = std::size_t(entry(at + Distance));
-      if (const TMP3Tag* tag = Tags[ahead].get(); tag && read(ahead)) tag->PrefetchAsRead();
+      if (const TMP3Tag* tag = Tags[std::size_t(entry(at + Distance))].get()) tag->PrefetchAsRead();
     }
-  }
-  template <typename Entry>
-  void PrefetchAhead(std::size_t count, std::size_t at, Entry entry) const {
-    PrefetchAhead(count, at, entry, [](std::size_t) { return true; });
   }
 
   bool IsListed(int row) const { return row >= 1 && row <= RowCount; }

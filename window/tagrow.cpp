@@ -100,7 +100,7 @@ void TTagRow::Fill(const TMP3Tag& tag, std::string_view fileName) {
     texts[column] = QStringView(out, length);
     out += text.size() + 1;
   }
-  PathLetters = LettersOf(tag.FullPathView());
+  InPath = LettersOf(tag.FullPathView());
   Assign(tag.ReadOnly() ? ReadOnlyFlag : 0, texts);
 }
 
@@ -122,8 +122,8 @@ void TTagRow::Assign(char16_t flags, const QStringView (&texts)[ColumnCount]) {
     textUnits += kept[c].size();
     empty = empty && kept[c].isEmpty();
   }
-  TextLetters = 0;
-  for (const QStringView text : kept) TextLetters |= LettersOf(text);
+  InTexts = 0;
+  for (const QStringView text : kept) InTexts |= LettersOf(text);
   if (empty) {
     Data.reset();
     return;

@@ -38,9 +38,10 @@ class TTagRow {
   void SetText(int column, QStringView text);
   // The file carried the read-only attribute when it was scanned.
   bool ReadOnly() const;
-  // The letters and digits of the row's texts and its file's path, kept beside the texts so
-  // that a filter can pass over a row without reading them.
-  TLetterSet Letters() const { return TextLetters | PathLetters; }
+  // The letters and digits of the row's texts, and those of its file's path, kept beside the
+  // texts so that a filter can pass over the texts or the path of a row without reading them.
+  TLetterSet TextLetters() const { return InTexts; }
+  TLetterSet PathLetters() const { return InPath; }
   // Asks the processor to fetch the row's texts while other work goes on: a look at many
   // rows waits mostly for memory.
   void Prefetch() const { PrefetchAddress(Data.get()); }
@@ -66,5 +67,5 @@ class TTagRow {
   void Assign(char16_t flags, const QStringView (&texts)[ColumnCount]);
 
   std::unique_ptr<char16_t[]> Data;
-  TLetterSet TextLetters = 0, PathLetters = 0;
+  TLetterSet InTexts = 0, InPath = 0;
 };

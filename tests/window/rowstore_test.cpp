@@ -146,7 +146,7 @@ TEST(TagRow, AllTextsAtOnceAreTheColumnsTexts) {
       EXPECT_EQ(all.sliced(start, ends[column] - start), texts[column]) << column;
     }
     // The row's letters are those of its texts, as the filter reads them.
-    EXPECT_EQ(row.Letters(), LettersOf(all));
+    EXPECT_EQ(row.TextLetters(), LettersOf(all));
   }
 }
 
@@ -155,11 +155,11 @@ TEST(TagRow, AllTextsAtOnceAreTheColumnsTexts) {
 TEST(TagRow, LettersFollowTheTexts) {
   const TLetterNeeds q(u"q");
   TTagRow row;
-  EXPECT_EQ(q.In(row.Letters()), TLetterAnswer::Absent);
+  EXPECT_EQ(q.In(row.TextLetters()), TLetterAnswer::Absent);
   row.SetText(6, u"Quartet");
-  EXPECT_EQ(q.In(row.Letters()), TLetterAnswer::Present);
+  EXPECT_EQ(q.In(row.TextLetters()), TLetterAnswer::Present);
   row.SetText(6, u"Trio");
-  EXPECT_EQ(q.In(row.Letters()), TLetterAnswer::Absent);
+  EXPECT_EQ(q.In(row.TextLetters()), TLetterAnswer::Absent);
 }
 
 }  // namespace

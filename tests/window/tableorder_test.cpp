@@ -167,6 +167,7 @@ TEST_F(TableOrder, FilterKeepsRowsHoldingTheTextInACellOrThePath) {
       {"track", track},
       {"trac", track},
       {"#RED", {"Track 1"}},  // its file's name
+      {"MP3", {"Alpha", "beta", "Same", "Same", "Track 1", "track 2", "Track 10", "Zulu"}},
       {"2010", {"Same", "Same"}},
       {"JAZZ", {"Zulu"}},  // its genre
       {"5/1", {"Zulu"}},   // its track
