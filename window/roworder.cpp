@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "tags/fields.h"
+#include "window/letterset.h"
 #include "window/naturalorder.h"
 #include "window/rowstore.h"
-#include "window/letterset.h"
 #include "window/textsearch.h"
 
 namespace {
@@ -35,10 +35,10 @@ constexpr std::size_t BlockRows = 512;
 // What each thread writes as it goes lies on cache lines of its own: a line that two
 // processors write in turn passes from one to the other at every write.
 constexpr std::size_t CacheLine = 64;
-// How many rows ahead the texts of a row are asked for while sort keys are made: a look at
-// many rows waits mostly for memory.
+// How many rows ahead a look at many rows asks for what it reads (the texts a sort key is made
+// of, the records a filter reads first): such a look waits mostly for memory.
 constexpr std::size_t Ahead = 16;
-// The same for a filter, a stage of the memory it reads at a time.
+// How many rows ahead a filter asks for each of the two fetches that reach a path.
 constexpr std::size_t SearchAhead = 12;
 
 // A row's sort key: its first 8 bytes in a number, most significant first, the rest kept apart.
@@ -113,15 +113,17 @@ std::size_t NextSliceRows(std::size_t rows, qint64 ns) {
   return static_cast<std::size_t>(std::clamp(fits, 64.0, 4.0 * static_cast<double>(rows)));
 }
 
-// The `count` rows of a set, in store order: the order of their records in memory, so that a
-// look through them reads memory forward and the files of a folder come one after another.
-std::vector<int> RowsOf(const std::vector<std::uint64_t>& set, std::size_t count) {
-  std::vector<int> rows;
-  rows.reserve(count);
-  for (std::size_t word = 0; word < set.size(); ++word)
-    for (std::uint64_t bits = set[word]; bits != 0; bits &= bits - 1)
-      rows.push_back(static_cast<int>(word * 64 + std::size_t(std::countr_zero(bits))));
-  return rows;
+TRowSet NoRows(int rowCount) { return TRowSet(static_cast<std::size_t>(rowCount) / 64 + 1); }
+
+bool Holds(const TRowSet& set, std::size_t row) { return set[row / 64] >> (row % 64) & 1; }
+
+void Add(TRowSet& set, std::size_t row) { set[row / 64] |= std::uint64_t(1) << (row % 64); }
+
+// Appends the rows of a set's word, in store order: the order of their records in memory, so
+// that a look through them reads memory forward and the files of a folder come one after another.
+void AppendRows(const TRowSet& set, std::size_t word, std::vector<int>& rows) {
+  for (std::uint64_t bits = set[word]; bits != 0; bits &= bits - 1)
+    rows.push_back(static_cast<int>(word * 64 + std::size_t(std::countr_zero(bits))));
 }
 
 }  // namespace
@@ -146,27 +148,45 @@ struct TRowOrder::TSortJob {
 
 struct TRowOrder::TFilterJob {
   TFilterJob(const QString& text, std::uint64_t list, int rows)
-      : Parts{TPart(text), TPart(text)}, Needs(text), List(list), Rows(rows) {}
-  // What each thread keeps: the folder it decoded last, and the rows it found in a slice.
+      : Parts{TPart(text, rows), TPart(text, rows)}, Needs(text), List(list), Rows(rows) {}
+  // What each thread keeps: the folder it decoded last, and the rows it found.
   struct alignas(CacheLine) TPart {
-    explicit TPart(const QString& text) : Search(text) {}
+    TPart(const QString& text, int rows) : Search(text), Found(NoRows(rows)) {}
     TTextSearch Search;
-    std::vector<int> Found;
+    TRowSet Found;
+    std::size_t Count = 0;
   };
   TPart Parts[2];
   TLetterNeeds Needs;
-  std::uint64_t List;       // the store's list when the job began
-  int Rows;                 // its row count
-  // The rows to look at: all of them, or those a shorter text kept, in store order.
+  std::uint64_t List;  // the store's list when the job began
+  int Rows;            // its row count
+  // The rows to look at, in store order: all of them, or those a shorter text kept, taken
+  // from its set a slice at a time (a list of them all would be written at once).
   bool AllRows = true;
-  std::vector<int> Candidates;
-  std::size_t Next = 0;
+  TRowSet Candidates;
+  std::size_t Next = 0;    // all rows: the rows taken; else the words of Candidates taken
+  std::size_t First = 0;   // all rows: the rows taken before the slice under way
+  std::vector<int> Slice;  // else the rows of the slice under way
   std::size_t SliceRows = FirstSliceRows;
-  std::vector<int> Found;  // in no particular order
 
-  std::size_t Count() const { return AllRows ? static_cast<std::size_t>(Rows) : Candidates.size(); }
+  // Takes the rows of the next slice, about SliceRows of them; returns how many.
+  std::size_t TakeSlice() {
+    if (AllRows) {
+      First = Next;
+      Next = std::min(static_cast<std::size_t>(Rows), Next + SliceRows);
+      return Next - First;
+    }
+    Slice.clear();
+    for (; Next < Candidates.size() && Slice.size() < SliceRows; ++Next)
+      AppendRows(Candidates, Next, Slice);
+    return Slice.size();
+  }
+  bool Done() const {
+    return Next == (AllRows ? static_cast<std::size_t>(Rows) : Candidates.size());
+  }
+  // The store row of the slice's n-th row.
   std::size_t RowAt(std::size_t n) const {
-    return AllRows ? n + 1 : static_cast<std::size_t>(Candidates[n]);
+    return AllRows ? First + n + 1 : static_cast<std::size_t>(Slice[n]);
   }
 };
 
@@ -227,7 +247,7 @@ void TRowOrder::FilterBy(const QString& text) {
   bool known = false;
   for (const TFound& found : Earlier) {
     if (found.Text == text) {
-      PendingShown = RowsOf(found.Rows, found.Count);
+      PendingShown = found.Rows;
       known = true;
       break;
     }
@@ -242,17 +262,13 @@ void TRowOrder::FilterBy(const QString& text) {
   FilterJob = std::make_unique<TFilterJob>(text, List(), RowCount());
   if (narrowest) {
     FilterJob->AllRows = false;
-    FilterJob->Candidates = RowsOf(narrowest->Rows, narrowest->Count);
+    FilterJob->Candidates = narrowest->Rows;
   }
   SliceTimer.start();
 }
 
-void TRowOrder::Remember(const QString& text, const std::vector<int>& rows) {
-  TFound found{text, std::vector<std::uint64_t>(static_cast<std::size_t>(RowCount()) / 64 + 1),
-               rows.size()};
-  for (const int row : rows)
-    found.Rows[static_cast<std::size_t>(row) / 64] |= std::uint64_t(1) << (row % 64);
-  Earlier.push_back(std::move(found));
+void TRowOrder::Remember(const QString& text, const TRowSet& rows, std::size_t count) {
+  Earlier.push_back({text, rows, count});
   if (Earlier.size() > MaxEarlier) Earlier.erase(Earlier.begin());
 }
 
@@ -265,15 +281,20 @@ void TRowOrder::Apply() {
     InUse.Order = Wanted.Order;
     PendingSort = false;
   }
-  std::vector<int> kept = std::move(PendingFilter ? PendingShown : Shown);
+  // The rows kept: those found for a new text, or those shown, in a new order.
+  TRowSet kept;
   if (PendingFilter) {
+    kept = std::move(PendingShown);
     InUse.Filter = Wanted.Filter;
     PendingFilter = false;
+  } else if (IsFiltered()) {
+    kept = NoRows(RowCount());
+    for (const int row : Shown) Add(kept, static_cast<std::size_t>(row));
   }
   PendingShown.clear();
   Shown.clear();
   MadeFor = List();
-  if (IsFiltered()) ShowRows(std::move(kept));
+  if (IsFiltered()) ShowRows(kept);
 }
 
 void TRowOrder::Reset() {
@@ -283,7 +304,7 @@ void TRowOrder::Reset() {
   PendingSort = PendingFilter = false;
   // Lists of a million rows are given back, not just emptied.
   std::vector<int>().swap(PendingSorted);
-  std::vector<int>().swap(PendingShown);
+  TRowSet().swap(PendingShown);
   std::vector<int>().swap(Sorted);
   std::vector<int>().swap(Shown);
   Earlier.clear();
@@ -291,16 +312,17 @@ void TRowOrder::Reset() {
   MadeFor = 0;
 }
 
-void TRowOrder::ShowRows(std::vector<int> kept) {
-  std::vector<bool> keep(static_cast<std::size_t>(RowCount()) + 1);
-  for (const int row : kept) keep[static_cast<std::size_t>(row)] = true;
-  kept.clear();
-  const int count = RowCount();
-  for (int n = 1; n <= count; ++n) {
-    const int row = Sorted.empty() ? n : Sorted[static_cast<std::size_t>(n - 1)];
-    if (keep[static_cast<std::size_t>(row)]) kept.push_back(row);
+void TRowOrder::ShowRows(const TRowSet& kept) {
+  // Shown was emptied, its room kept; it grows once at most, not in steps that copy it.
+  std::size_t count = 0;
+  for (const std::uint64_t word : kept) count += std::size_t(std::popcount(word));
+  Shown.reserve(count);
+  if (Sorted.empty()) {
+    for (std::size_t word = 0; word < kept.size(); ++word) AppendRows(kept, word, Shown);
+    return;
   }
-  Shown = std::move(kept);
+  for (const int row : Sorted)
+    if (Holds(kept, static_cast<std::size_t>(row))) Shown.push_back(row);
 }
 
 void TRowOrder::RunSlice() {
@@ -310,8 +332,12 @@ void TRowOrder::RunSlice() {
   // The filter answers typing: it goes first.
   if (FilterJob) {
     if (FindRows(*FilterJob)) {
-      Remember(Wanted.Filter, FilterJob->Found);
-      PendingShown = std::move(FilterJob->Found);
+      // What the threads found, in one set.
+      TRowSet& found = FilterJob->Parts[0].Found;
+      const TRowSet& more = FilterJob->Parts[1].Found;
+      for (std::size_t word = 0; word < found.size(); ++word) found[word] |= more[word];
+      Remember(Wanted.Filter, found, FilterJob->Parts[0].Count + FilterJob->Parts[1].Count);
+      PendingShown = std::move(found);
       PendingFilter = true;
       FilterJob.reset();
       // The rows found are put in order and shown in an event of their own.
@@ -382,57 +408,55 @@ void TRowOrder::StartSorting(TSortJob& job) {
 }
 
 bool TRowOrder::FindRows(TFilterJob& job) {
-  const std::size_t count = job.Count();
-  const std::size_t from = job.Next;
-  const std::size_t to = std::min(count, from + job.SliceRows);
-  const qint64 ns = Split(from, to, [&](std::size_t first, std::size_t end, int part) {
-    TTextSearch& search = job.Parts[part].Search;
-    std::vector<int>& found = job.Parts[part].Found;
-    // The texts or the path of a row whose letters answer are not read.
-    const auto unknown = [&](TLetterSet letters) {
-      return job.Needs.In(letters) == TLetterAnswer::Unknown;
+  const std::size_t count = job.TakeSlice();
+  if (count == 0) return true;
+  const qint64 ns = Split(0, count, [&](std::size_t first, std::size_t end, int part) {
+    TFilterJob::TPart& own = job.Parts[part];
+    const auto found = [&](std::size_t row) {
+      Add(own.Found, row);
+      ++own.Count;
     };
+    // A block is looked at in two passes. The first reads the rows' letters, which answer for
+    // most rows, and asks at once for what the letters leave to be read, so that many fetches
+    // are under way together; the second reads it.
+    struct TRead {
+      const TTagRow* Record;
+      std::uint32_t Row;
+      bool Texts, Path;  // to be looked through
+    };
+    std::array<TRead, BlockRows> reads;
+    std::size_t readCount = 0;
     for (std::size_t n = first; n < end; ++n) {
-      // What will be read is fetched ahead, in stages: the rows' records, then their texts and
-      // tag objects, then the tags' paths.
-      if (n + 3 * SearchAhead < count) {
-        const std::size_t row = job.RowAt(n + 3 * SearchAhead);
-        PrefetchAddress(&Store.Rows[row]);
-        PrefetchAddress(&Store.Tags[row]);
-      }
-      if (n + 2 * SearchAhead < count) {
-        const std::size_t row = job.RowAt(n + 2 * SearchAhead);
-        const TTagRow& record = Store.Rows[row];
-        if (unknown(record.TextLetters())) record.Prefetch();
-        if (unknown(record.PathLetters())) PrefetchAddress(Store.Tags[row].get());
-      }
-      if (n + SearchAhead < count) {
-        const std::size_t row = job.RowAt(n + SearchAhead);
-        if (unknown(Store.Rows[row].PathLetters())) Store.Tags[row]->PrefetchPath();
-      }
-
+      if (n + Ahead < count) PrefetchAddress(&Store.Rows[job.RowAt(n + Ahead)]);
       const std::size_t row = job.RowAt(n);
       const TTagRow& record = Store.Rows[row];
       // A match lies within one text or within the path.
       const TLetterAnswer inTexts = job.Needs.In(record.TextLetters());
       const TLetterAnswer inPath = job.Needs.In(record.PathLetters());
-      bool holds = inTexts == TLetterAnswer::Present || inPath == TLetterAnswer::Present;
-      if (!holds && inTexts == TLetterAnswer::Unknown) {
-        std::array<qsizetype, TTagRow::ColumnCount> ends;
-        holds = search.InParts(record.Texts(ends), ends);
+      if (inTexts == TLetterAnswer::Present || inPath == TLetterAnswer::Present) {
+        found(row);
+        continue;
       }
-      if (!holds && inPath == TLetterAnswer::Unknown)
-        holds = search.InPath(Store.Tags[row]->FullPathView());
-      if (holds) found.push_back(static_cast<int>(row));
+      const bool texts = inTexts == TLetterAnswer::Unknown, path = inPath == TLetterAnswer::Unknown;
+      if (texts) record.PrefetchTexts();
+      if (path) PrefetchAddress(&Store.Tags[row]);
+      if (texts || path) reads[readCount++] = {&record, std::uint32_t(row), texts, path};
+    }
+    for (std::size_t n = 0; n < readCount; ++n) {
+      // A path is two fetches away: the tag object, then its strings.
+      if (n + 2 * SearchAhead < readCount && reads[n + 2 * SearchAhead].Path)
+        PrefetchAddress(Store.Tags[reads[n + 2 * SearchAhead].Row].get());
+      if (n + SearchAhead < readCount && reads[n + SearchAhead].Path)
+        Store.Tags[reads[n + SearchAhead].Row]->PrefetchPath();
+      const TRead& read = reads[n];
+      std::array<qsizetype, TTagRow::ColumnCount> ends;
+      if ((read.Texts && own.Search.InParts(read.Record->Texts(ends), ends)) ||
+          (read.Path && own.Search.InPath(Store.Tags[read.Row]->FullPathView())))
+        found(read.Row);
     }
   });
-  for (TFilterJob::TPart& part : job.Parts) {
-    job.Found.insert(job.Found.end(), part.Found.begin(), part.Found.end());
-    part.Found.clear();
-  }
-  job.Next = to;
-  job.SliceRows = NextSliceRows(to - from, ns);
-  return job.Next == count;
+  job.SliceRows = NextSliceRows(count, ns);
+  return job.Done();
 }
 
 void TRowOrder::SortDone(std::uint64_t id) {

@@ -11,6 +11,9 @@ struct TRowStore;
 
 enum class TSortOrder : std::uint8_t { None, Ascending, Descending };
 
+// Store rows, a bit each: row n is bit n % 64 of word n / 64.
+using TRowSet = std::vector<std::uint64_t>;
+
 // Which file each row of the table shows: the listed files (store rows 1..RowCount) in scan
 // order or sorted by a column, and of those only the ones a filter keeps. Sorting and filtering
 // move no data and change no file: the view is a list of store rows, and none at all while the
@@ -86,9 +89,9 @@ class TRowOrder {
   void SortDone(std::uint64_t id);
   void CancelSort();
   // The shown rows: those of `kept` in the order in use.
-  void ShowRows(std::vector<int> kept);
+  void ShowRows(const TRowSet& kept);
   // Keeps what a text found, for the texts typed after it.
-  void Remember(const QString& text, const std::vector<int>& rows);
+  void Remember(const QString& text, const TRowSet& rows, std::size_t count);
 
   const TRowStore& Store;
   std::function<void()> Ready;
@@ -106,13 +109,13 @@ class TRowOrder {
   bool PendingSort = false;
   std::vector<int> PendingSorted;
   bool PendingFilter = false;
-  std::vector<int> PendingShown;  // in no particular order
+  TRowSet PendingShown;
 
   // What the texts typed found, newest last, as long as the list and its texts stay as they
   // were: the store rows as a bit each, a few in all.
   struct TFound {
     QString Text;
-    std::vector<std::uint64_t> Rows;  // store row n is bit n % 64 of word n / 64
+    TRowSet Rows;
     std::size_t Count = 0;
   };
   std::vector<TFound> Earlier;
