@@ -28,6 +28,9 @@ constexpr std::size_t FirstSliceRows = 4096;
 constexpr std::size_t KeyBlockSize = 1 << 20;
 // The sorting thread looks whether it should stop once per this many comparisons.
 constexpr std::size_t ComparisonsPerLook = 4096;
+// The rows found are put in the order in use this many at a time: entries of a sorted list, or
+// rows of the list in scan order.
+constexpr std::size_t OrderSliceRows = 1 << 18;
 // What the filter keeps of the texts typed before the last: a set of rows, a bit per file, each.
 constexpr std::size_t MaxEarlier = 16;
 // The rows a thread takes at a time in a slice.
@@ -188,6 +191,15 @@ struct TRowOrder::TFilterJob {
   std::size_t RowAt(std::size_t n) const {
     return AllRows ? First + n + 1 : static_cast<std::size_t>(Slice[n]);
   }
+
+  // Once every row is looked at: the rows found, and those of them put in order so far, in the
+  // order in use as OrderFor names it.
+  bool Searched = false;
+  TRowSet Found;
+  std::size_t FoundCount = 0;
+  std::vector<int> Ordered;
+  std::size_t OrderNext = 0;
+  std::uint64_t OrderFor = 0;
 };
 
 TRowOrder::TRowOrder(const TRowStore& store, std::function<void()> ready)
@@ -237,6 +249,8 @@ void TRowOrder::FilterBy(const QString& text) {
   FilterJob.reset();
   PendingFilter = false;
   PendingShown.clear();
+  std::vector<int>().swap(PendingOrdered);
+  PendingOrderedFor = 0;
   Wanted.Filter = text;
   if (EarlierList != List() || EarlierRevision != Store.Revision) Earlier.clear();
   EarlierList = List();
@@ -280,6 +294,7 @@ void TRowOrder::Apply() {
     InUse.Column = Wanted.Column;
     InUse.Order = Wanted.Order;
     PendingSort = false;
+    ++OrderMade;
   }
   // The rows kept: those found for a new text, or those shown, in a new order.
   TRowSet kept;
@@ -294,7 +309,14 @@ void TRowOrder::Apply() {
   PendingShown.clear();
   Shown.clear();
   MadeFor = List();
-  if (IsFiltered()) ShowRows(kept);
+  if (IsFiltered()) {
+    if (PendingOrderedFor == OrderMade)
+      Shown = std::move(PendingOrdered);
+    else
+      ShowRows(kept);
+  }
+  std::vector<int>().swap(PendingOrdered);
+  PendingOrderedFor = 0;
 }
 
 void TRowOrder::Reset() {
@@ -305,7 +327,10 @@ void TRowOrder::Reset() {
   // Lists of a million rows are given back, not just emptied.
   std::vector<int>().swap(PendingSorted);
   TRowSet().swap(PendingShown);
+  std::vector<int>().swap(PendingOrdered);
+  PendingOrderedFor = 0;
   std::vector<int>().swap(Sorted);
+  ++OrderMade;
   std::vector<int>().swap(Shown);
   Earlier.clear();
   InUse = Wanted = TViewState();
@@ -317,12 +342,37 @@ void TRowOrder::ShowRows(const TRowSet& kept) {
   std::size_t count = 0;
   for (const std::uint64_t word : kept) count += std::size_t(std::popcount(word));
   Shown.reserve(count);
+  AppendInOrder(kept, 0, OrderSteps(kept), Shown);
+}
+
+std::size_t TRowOrder::OrderSteps(const TRowSet& kept) const {
+  return Sorted.empty() ? kept.size() : Sorted.size();
+}
+
+void TRowOrder::AppendInOrder(const TRowSet& kept, std::size_t from, std::size_t to,
+                              std::vector<int>& rows) const {
   if (Sorted.empty()) {
-    for (std::size_t word = 0; word < kept.size(); ++word) AppendRows(kept, word, Shown);
+    for (std::size_t word = from; word < to; ++word) AppendRows(kept, word, rows);
     return;
   }
-  for (const int row : Sorted)
-    if (Holds(kept, static_cast<std::size_t>(row))) Shown.push_back(row);
+  for (std::size_t n = from; n < to; ++n)
+    if (Holds(kept, static_cast<std::size_t>(Sorted[n]))) rows.push_back(Sorted[n]);
+}
+
+bool TRowOrder::OrderFound(TFilterJob& job) {
+  // An order put in use meanwhile starts the list again.
+  if (job.OrderFor != OrderMade) {
+    job.OrderFor = OrderMade;
+    job.OrderNext = 0;
+    job.Ordered.clear();
+    job.Ordered.reserve(job.FoundCount);
+  }
+  const std::size_t steps = OrderSteps(job.Found);
+  const std::size_t to =
+      std::min(steps, job.OrderNext + (Sorted.empty() ? OrderSliceRows / 64 : OrderSliceRows));
+  AppendInOrder(job.Found, job.OrderNext, to, job.Ordered);
+  job.OrderNext = to;
+  return to == steps;
 }
 
 void TRowOrder::RunSlice() {
@@ -331,18 +381,23 @@ void TRowOrder::RunSlice() {
   if (SortJob && SortJob->List != List()) CancelSort();
   // The filter answers typing: it goes first.
   if (FilterJob) {
-    if (FindRows(*FilterJob)) {
-      // What the threads found, in one set.
-      TRowSet& found = FilterJob->Parts[0].Found;
-      const TRowSet& more = FilterJob->Parts[1].Found;
-      for (std::size_t word = 0; word < found.size(); ++word) found[word] |= more[word];
-      Remember(Wanted.Filter, found, FilterJob->Parts[0].Count + FilterJob->Parts[1].Count);
-      PendingShown = std::move(found);
+    TFilterJob& job = *FilterJob;
+    if (!job.Searched) {
+      if (FindRows(job)) {
+        // What the threads found, in one set; it is put in order in slices of its own.
+        job.Found = std::move(job.Parts[0].Found);
+        const TRowSet& more = job.Parts[1].Found;
+        for (std::size_t word = 0; word < job.Found.size(); ++word) job.Found[word] |= more[word];
+        job.FoundCount = job.Parts[0].Count + job.Parts[1].Count;
+        Remember(Wanted.Filter, job.Found, job.FoundCount);
+        job.Searched = true;
+      }
+    } else if (OrderFound(job)) {
+      PendingShown = std::move(job.Found);
+      PendingOrdered = std::move(job.Ordered);
+      PendingOrderedFor = job.OrderFor;
       PendingFilter = true;
       FilterJob.reset();
-      // The rows found are put in order and shown in an event of their own.
-      SliceTimer.start();
-      return;
     }
   } else if (SortJob && !SortJob->Worker.joinable() && MakeKeys(*SortJob)) {
     StartSorting(*SortJob);

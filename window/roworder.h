@@ -90,6 +90,14 @@ class TRowOrder {
   void CancelSort();
   // The shown rows: those of `kept` in the order in use.
   void ShowRows(const TRowSet& kept);
+  // The same a part at a time: the order in use takes OrderSteps steps over a set (its words
+  // in scan order, else the entries of the sorted list), and AppendInOrder appends the rows of
+  // the steps [from, to).
+  std::size_t OrderSteps(const TRowSet& kept) const;
+  void AppendInOrder(const TRowSet& kept, std::size_t from, std::size_t to,
+                     std::vector<int>& rows) const;
+  // Puts a slice of the rows a filter found in the order in use; returns whether all are.
+  bool OrderFound(TFilterJob& job);
   // Keeps what a text found, for the texts typed after it.
   void Remember(const QString& text, const TRowSet& rows, std::size_t count);
 
@@ -110,6 +118,11 @@ class TRowOrder {
   std::vector<int> PendingSorted;
   bool PendingFilter = false;
   TRowSet PendingShown;
+  // The same rows in the order in use when OrderMade was PendingOrderedFor (0: none).
+  std::vector<int> PendingOrdered;
+  std::uint64_t PendingOrderedFor = 0;
+  // Names the order in use: raised whenever it changes.
+  std::uint64_t OrderMade = 1;
 
   // What the texts typed found, newest last, as long as the list and its texts stay as they
   // were: the store rows as a bit each, a few in all.
