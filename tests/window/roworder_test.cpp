@@ -18,7 +18,6 @@
 #include "tests/common/tempdir.h"
 #include "window/rowstore.h"
 
-
 namespace {
 
 // Words of the texts and paths: cases, letters beyond ASCII, KELVIN SIGN and LONG S (which fold
@@ -61,12 +60,15 @@ class RowOrderTest : public testing::Test {
     ::close(folder);
   }
 
-  bool Holds(int row, const QString& text) const {
-    for (int column = 0; column < TTagRow::ColumnCount; ++column)
-      if (Store.Rows[row].Text(column).contains(text, Qt::CaseInsensitive)) return true;
+  bool PathHolds(int row, const QString& text) const {
     const std::string_view path = Store.Tags[row]->FullPathView();
     return QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())))
         .contains(text, Qt::CaseInsensitive);
+  }
+  bool Holds(int row, const QString& text) const {
+    for (int column = 0; column < TTagRow::ColumnCount; ++column)
+      if (Store.Rows[row].Text(column).contains(text, Qt::CaseInsensitive)) return true;
+    return PathHolds(row, text);
   }
 
   // Runs the window's events until the view says a new view waits for Apply.
@@ -130,9 +132,14 @@ TEST_F(RowOrderTest, AFilterShowsTheRowsQtsSearchFindsInTheOrderInUse) {
   };
   typeAll("scan order");
 
-  // An edit makes what was found stale.
-  Store.Rows[5].SetText(2, u"VELVET");
-  Store.Rows[6].SetText(4, u"");
+  // An edit makes what was found stale: a row that did not hold the text now does, and one that
+  // held it in its texts alone no longer does.
+  int added = 1, removed = 1;
+  while (Holds(added, "velv")) ++added;
+  while (!Holds(removed, "velv") || PathHolds(removed, "velv")) ++removed;
+  Store.Rows[added].SetText(2, u"VELVET");
+  for (int column = 0; column < TTagRow::ColumnCount; ++column)
+    Store.Rows[removed].SetText(column, u"");
   ++Store.Revision;
   View.FilterBy("velv");
   Settle();
